@@ -1,0 +1,37 @@
+// The Platform on Linux and other POSIX systems, for the native build and its tools.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace tvr {
+
+class PosixPlatform : public Platform {
+ public:
+  FileHandle OpenForRead(const char* path) override;
+  FileHandle OpenForWrite(const char* path) override;
+  bool Read(FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* got) override;
+  bool Write(FileHandle file, const void* buffer, std::uint32_t size) override;
+  bool Seek(FileHandle file, std::int64_t offset, SeekFrom from) override;
+  bool Truncate(FileHandle file) override;
+  bool GetSize(FileHandle file, std::uint64_t* size) override;
+  bool GetCreationTime(FileHandle file, FileTime* creation) override;
+  bool StampTimes(FileHandle file, FileTime creation, FileTime lastWrite) override;
+  bool Close(FileHandle file) override;
+  CopyResult CopyBytes(FileHandle from, FileHandle to, std::uint64_t bytes, void* buffer,
+                       std::uint32_t bufferSize) override;
+  bool CopyWholeFile(const char* from, const char* to) override;
+  bool RemoveFile(const char* path) override;
+  bool MoveReplacing(const char* from, const char* to) override;
+  bool CreateTempFile(const char* directory, char* path, std::size_t pathSize) override;
+  bool SameFile(const char* a, const char* b) override;
+  char PathSeparator() const override { return '/'; }
+  bool WriteText(const char* path, const char* text, bool truncate) override;
+  FileTime ToLocalTime(FileTime utc) override;
+  SystemTime ToSystemTime(FileTime time) override;
+  int CompareTimes(FileTime a, FileTime b) override;
+  void Sleep(unsigned milliseconds) override;
+  // No windows here: the message goes to stderr, in UTF-8.
+  void ShowMessage(const char* text, const char* caption, unsigned style) override;
+};
+
+}  // namespace tvr
