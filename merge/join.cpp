@@ -133,8 +133,12 @@ RunStatus Join::Run() {
     c_.progress->Open();
     c_.progress->AddFile(first.name);
   }
-  if (!BuildOutputPath(first.name, table_.count, separator, c_.outputPath,
-                       sizeof c_.outputPath)) {
+  if (c_.outputOverride != nullptr) {
+    const std::size_t length = std::strlen(c_.outputOverride);
+    if (length >= sizeof c_.outputPath) return Fail(RunStatus::kWriteError, c_.outputOverride);
+    std::memcpy(c_.outputPath, c_.outputOverride, length + 1);
+  } else if (!BuildOutputPath(first.name, table_.count, separator, c_.outputPath,
+                              sizeof c_.outputPath)) {
     return Fail(RunStatus::kWriteError, first.name);
   }
   c_.trace.TraceLine(first.name);

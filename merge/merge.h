@@ -23,6 +23,9 @@ struct MergeContext {
   ProgressView* progress = nullptr;
   ScanTotals totals;
   char outputPath[1024] = {};
+  // Options of the command-line tool; the Windows program keeps the defaults.
+  bool orderByTime = true;               // false keeps the table order
+  const char* outputOverride = nullptr;  // a path instead of "Collected<N>_<earliest>"
 };
 
 // Puts the table in ascending order of local creation time with the exchange sort the

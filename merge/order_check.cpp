@@ -50,7 +50,7 @@ RunStatus MergeRecordings(MergeContext& context) {
   RunStatus status = ScanRecordings(context.platform, context.trace, context.table,
                                     &context.totals);
   if (status != RunStatus::kDone) return status;
-  OrderByCreationTime(context.platform, context.table);
+  if (context.orderByTime) OrderByCreationTime(context.platform, context.table);
   status = CheckConsistency(context.platform, context.trace, context.table);
   if (status != RunStatus::kDone) return status;
   return Concatenate(context);
