@@ -171,7 +171,16 @@ bool PosixPlatform::CreateTempFile(const char* directory, char* path, std::size_
   if (n < 0 || static_cast<std::size_t>(n) >= pathSize) return false;
   const int fd = ::mkstemp(path);
   if (fd < 0) return false;
-  ::close(fd);
+  // mkstemp makes the file private (0600); the temporary file becomes the output, which
+  // should get the permissions any new file gets (0666 less the umask).
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  const bool permitted = ::fchmod(fd, 0666 & ~mask) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!permitted || !closed) {
+    ::unlink(path);
+    return false;
+  }
   return true;
 }
 
