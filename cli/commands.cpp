@@ -400,7 +400,8 @@ int RunInfo(const InfoOptions& options) {
     if (options.json) {
       recordings.push_back(std::move(result.fields));
     } else if (result.status == kExitDone) {
-      out((i > 0 ? "\n" : "") + InfoText(result.fields));
+      if (i > 0) out("\n");
+      out(InfoText(result.fields));
     }
   }
   if (options.json) {

@@ -52,7 +52,10 @@ std::string ProgressLine(int percent, const std::string& name, double bytesPerSe
   std::snprintf(rate, sizeof rate, " %8.1f MiB/s", bytesPerSecond / (1024.0 * 1024.0));
   std::string file = Fit(name, kNameWidth);
   file.append(kNameWidth - Columns(file), ' ');
-  return head + file + rate;
+  std::string line = head;
+  line += file;
+  line += rate;
+  return line;
 }
 
 bool ProgressBar::Open() {
@@ -94,7 +97,9 @@ void ProgressBar::Draw() {
   const double done = totalBytes_ * percent_ / 100.0;
   const double rate = seconds > 0 ? done / seconds : 0;
   // A terminal that refuses the bar loses only the bar.
-  static_cast<void>(Write(Stream::kErr, "\r" + ProgressLine(percent_, name_, rate)));
+  std::string line = "\r";
+  line += ProgressLine(percent_, name_, rate);
+  static_cast<void>(Write(Stream::kErr, line));
   drawn_ = true;
 }
 

@@ -282,7 +282,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](ToolTest&) {
                       // Refused before any file is opened, so none need exist.
                       std::vector<std::string> names;
-                      for (int i = 0; i < 257; ++i) names.push_back("n" + std::to_string(i) + ".tvr");
+                      for (int i = 0; i < 257; ++i) names.push_back(std::to_string(i) + ".tvr");
                       return names;
                     },
                     1, Shown("Ошибка: Выберите не более 256 файлов для объединения\n")},

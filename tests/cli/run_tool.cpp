@@ -64,7 +64,10 @@ HANDLE Inheritable(const std::string& path, DWORD access, DWORD disposition) {
 int Spawn(const std::vector<std::string>& args, const std::string& directory,
           const std::string& outPath, const std::string& errPath) {
   std::string command = Quote(ToolPath().string());
-  for (const auto& arg : args) command += " " + Quote(arg);
+  for (const auto& arg : args) {
+    command += ' ';
+    command += Quote(arg);
+  }
   const HANDLE in = Inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
   const HANDLE out = Inheritable(outPath, GENERIC_WRITE, CREATE_ALWAYS);
   const HANDLE err = Inheritable(errPath, GENERIC_WRITE, CREATE_ALWAYS);
