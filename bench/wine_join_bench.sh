@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Joining speed of tvrjoin.exe under Wine against cat on the same bytes, in one run.
+# Writes GIB GiB (default 1.5) of real sample data in six recordings, then, ROUNDS times
+# (default 2): cat joins them into one file; tvrjoin.exe joins them, timed by the driver
+# from the progress window's appearance to the "Выполнено" button's. Prints both
+# throughputs (MiB/s of output written) and their ratio, best round of each.
+#   bash bench/wine_join_bench.sh [GIB] [ROUNDS]
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$(pwd)
+gib=${1:-1.5}
+rounds=${2:-2}
+
+bash scripts/setup.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" --target tvrjoin tvrdrive >/dev/null
+cmake --preset native-release >/dev/null
+cmake --build --preset native-release -j "$(nproc)" --target tvrgen >/dev/null
+
+data=${TVR_BENCH_DIR:-$root/build/bench-join}
+rm -rf "$data"
+mkdir -p "$data"
+files=6
+channels=16
+width=$((channels * 4))
+frames=$(awk -v g="$gib" -v f="$files" -v w="$width" 'BEGIN { printf "%d", g * 1073741824 / f / w }')
+echo "writing $files recordings of $frames frames x $channels channels to $data"
+for i in $(seq 1 $files); do
+  "$root/build/native-release/tests/tvrgen" "$data/rec$i.tvr" "$channels" 1000 "$frames" "$i" \
+    "2024-01-0${i}T08:00:00"
+done
+input_bytes=$(stat -c %s "$data"/rec*.tvr | awk "{ s += \$1 } END { print s }")
+echo "input: $input_bytes bytes"
+
+mibps() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.1f", b / 1048576 / s }'; }
+best_cat=0 best_join=0
+for round in $(seq 1 "$rounds"); do
+  rm -f "$data/cat.out"
+  start=$(date +%s.%N)
+  cat "$data"/rec*.tvr > "$data/cat.out"
+  end=$(date +%s.%N)
+  cat_s=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+  cat_bytes=$(stat -c %s "$data/cat.out")
+  rm -f "$data/cat.out"
+
+  rm -f "$data"/Collected*
+  out=$(cd "$data" && bash "$root/scripts/wine-gui.sh" \
+    "$root/build/windows/tests/e2e/tvrdrive.exe" "$root/build/windows/app/tvrjoin.exe" "$data")
+  join_s=$(sed -n 's/^join_seconds=//p' <<<"$out" | tr -d '\r')
+  joined=$(ls "$data"/Collected*)
+  join_bytes=$(stat -c %s "$joined")
+  rm -f "$joined"
+
+  cat_rate=$(mibps "$cat_bytes" "$cat_s")
+  join_rate=$(mibps "$join_bytes" "$join_s")
+  echo "round $round: cat $cat_bytes bytes in $cat_s s = $cat_rate MiB/s;" \
+    "tvrjoin.exe $join_bytes bytes in $join_s s = $join_rate MiB/s"
+  best_cat=$(awk -v a="$best_cat" -v b="$cat_rate" 'BEGIN { print (b > a ? b : a) }')
+  best_join=$(awk -v a="$best_join" -v b="$join_rate" 'BEGIN { print (b > a ? b : a) }')
+done
+
+echo "cat:         $best_cat MiB/s"
+echo "tvrjoin.exe: $best_join MiB/s (join stage under Wine)"
+echo "ratio:       $(awk -v j="$best_join" -v c="$best_cat" 'BEGIN { printf "%.2fx", j / c }') of cat"
+rm -rf "$data"
