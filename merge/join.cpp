@@ -170,12 +170,16 @@ RunStatus Join::Run() {
   if (!buffer_) return Fail(RunStatus::kWriteError, c_.outputPath);
 
   // The earliest recording whole, then cut after its last whole frame so that every
-  // appended frame starts on a frame boundary.
+  // appended frame starts on a frame boundary. Only a trailing partial frame is cut: on
+  // ext4 a cut, even to the file's own length, makes every later append several times
+  // slower.
   if (!p_.CopyWholeFile(first.name, temp_)) return Fail(RunStatus::kWriteError, c_.outputPath);
   out_ = p_.OpenForWrite(temp_);
   const std::int64_t firstEnd =
       static_cast<std::int64_t>(first.dataOffset) + first.frameCount * width_;
-  if (out_ == kInvalidFile || !p_.Seek(out_, firstEnd, SeekFrom::kBegin) || !p_.Truncate(out_)) {
+  const bool partialFrame = first.dataSize > first.frameCount * width_;
+  if (out_ == kInvalidFile || !p_.Seek(out_, firstEnd, SeekFrom::kBegin) ||
+      (partialFrame && !p_.Truncate(out_))) {
     return Fail(RunStatus::kWriteError, c_.outputPath);
   }
 

@@ -146,14 +146,20 @@ CopyResult PosixPlatform::CopyBytes(FileHandle from, FileHandle to, std::uint64_
 bool PosixPlatform::CopyWholeFile(const char* from, const char* to) {
   const int in = ::open(from, O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
-  const int out = ::open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // No O_TRUNC: ext4 writes a file that was truncated to nothing and rewritten to disk
+  // when it is closed (auto_da_alloc), and a file cut by ftruncate, even to its own
+  // length, takes later appends several times slower. The copy overwrites from the start
+  // instead, and only an older, longer file is cut after it.
+  const int out = ::open(to, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   bool ok = out >= 0;
   struct stat st {};
-  ok = ok && ::fstat(in, &st) == 0;
+  struct stat old {};
+  ok = ok && ::fstat(in, &st) == 0 && ::fstat(out, &old) == 0;
   if (ok) {
     static unsigned char buffer[1 << 16];
     ok = CopyBytes(in, out, static_cast<std::uint64_t>(st.st_size), buffer, sizeof buffer) ==
-         CopyResult::kOk;
+             CopyResult::kOk &&
+         (old.st_size <= st.st_size || ::ftruncate(out, st.st_size) == 0);
   }
   if (out >= 0 && ::close(out) != 0) ok = false;
   ::close(in);
