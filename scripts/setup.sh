@@ -11,6 +11,7 @@ packages=(
   wine wine32:i386
   xvfb xauth x11-utils imagemagick
   locales
+  time
 )
 
 missing=()
