@@ -179,6 +179,10 @@ bool ProgramRun::DismissMessageBox(HWND box) {
 }
 
 bool ProgramRun::SaveScreenshot(HWND window, const std::string& bmpPath) {
+  // The program paints on its own thread: ask for a full repaint and give it a moment, so
+  // that a control just shown is on the screen too.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(200);
   RECT rect;
   if (!GetWindowRect(window, &rect)) return false;
   const int width = rect.right - rect.left;
