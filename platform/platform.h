@@ -48,8 +48,6 @@ class Platform {
   // Writes all `size` bytes or fails.
   virtual bool Write(FileHandle file, const void* buffer, std::uint32_t size) = 0;
   virtual bool Seek(FileHandle file, std::int64_t offset, SeekFrom from) = 0;
-  // Cuts the file at the current position.
-  virtual bool Truncate(FileHandle file) = 0;
   virtual bool GetSize(FileHandle file, std::uint64_t* size) = 0;
   // The creation time as the file system reports it (UTC).
   virtual bool GetCreationTime(FileHandle file, FileTime* creation) = 0;
@@ -64,7 +62,6 @@ class Platform {
                                void* buffer, std::uint32_t bufferSize);
 
   // Whole files, by path.
-  virtual bool CopyWholeFile(const char* from, const char* to) = 0;
   virtual bool RemoveFile(const char* path) = 0;
   // Moves `from` over `to`, replacing an existing `to`.
   virtual bool MoveReplacing(const char* from, const char* to) = 0;

@@ -87,11 +87,6 @@ bool PosixPlatform::Seek(FileHandle file, std::int64_t offset, SeekFrom from) {
                  from == SeekFrom::kBegin ? SEEK_SET : SEEK_END) >= 0;
 }
 
-bool PosixPlatform::Truncate(FileHandle file) {
-  const off_t position = ::lseek(Fd(file), 0, SEEK_CUR);
-  return position >= 0 && ::ftruncate(Fd(file), position) == 0;
-}
-
 bool PosixPlatform::GetSize(FileHandle file, std::uint64_t* size) {
   struct stat st {};
   if (::fstat(Fd(file), &st) != 0) return false;
@@ -141,29 +136,6 @@ CopyResult PosixPlatform::CopyBytes(FileHandle from, FileHandle to, std::uint64_
   }
   if (bytes == 0) return CopyResult::kOk;
   return Platform::CopyBytes(from, to, bytes, buffer, bufferSize);
-}
-
-bool PosixPlatform::CopyWholeFile(const char* from, const char* to) {
-  const int in = ::open(from, O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
-  // No O_TRUNC: ext4 writes a file that was truncated to nothing and rewritten to disk
-  // when it is closed (auto_da_alloc), and a file cut by ftruncate, even to its own
-  // length, takes later appends several times slower. The copy overwrites from the start
-  // instead, and only an older, longer file is cut after it.
-  const int out = ::open(to, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  bool ok = out >= 0;
-  struct stat st {};
-  struct stat old {};
-  ok = ok && ::fstat(in, &st) == 0 && ::fstat(out, &old) == 0;
-  if (ok) {
-    static unsigned char buffer[1 << 16];
-    ok = CopyBytes(in, out, static_cast<std::uint64_t>(st.st_size), buffer, sizeof buffer) ==
-             CopyResult::kOk &&
-         (old.st_size <= st.st_size || ::ftruncate(out, st.st_size) == 0);
-  }
-  if (out >= 0 && ::close(out) != 0) ok = false;
-  ::close(in);
-  return ok;
 }
 
 bool PosixPlatform::RemoveFile(const char* path) { return ::unlink(path) == 0; }

@@ -12,14 +12,12 @@ class PosixPlatform : public Platform {
   bool Read(FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* got) override;
   bool Write(FileHandle file, const void* buffer, std::uint32_t size) override;
   bool Seek(FileHandle file, std::int64_t offset, SeekFrom from) override;
-  bool Truncate(FileHandle file) override;
   bool GetSize(FileHandle file, std::uint64_t* size) override;
   bool GetCreationTime(FileHandle file, FileTime* creation) override;
   bool StampTimes(FileHandle file, FileTime creation, FileTime lastWrite) override;
   bool Close(FileHandle file) override;
   CopyResult CopyBytes(FileHandle from, FileHandle to, std::uint64_t bytes, void* buffer,
                        std::uint32_t bufferSize) override;
-  bool CopyWholeFile(const char* from, const char* to) override;
   bool RemoveFile(const char* path) override;
   bool MoveReplacing(const char* from, const char* to) override;
   bool CreateTempFile(const char* directory, char* path, std::size_t pathSize) override;

@@ -1,4 +1,4 @@
-// Platform for Win32: CreateFileA without sharing, ReadFile/WriteFile, CopyFileA,
+// Platform for Win32: CreateFileA without sharing, ReadFile/WriteFile, MoveFileExA,
 // GetFileTime/SetFileTime, FileTimeToLocalFileTime, MessageBoxA.
 #include "platform/win32_platform.h"
 
@@ -61,8 +61,6 @@ bool Win32Platform::Seek(FileHandle file, std::int64_t offset, SeekFrom from) {
                             from == SeekFrom::kBegin ? FILE_BEGIN : FILE_END) != FALSE;
 }
 
-bool Win32Platform::Truncate(FileHandle file) { return ::SetEndOfFile(H(file)) != FALSE; }
-
 bool Win32Platform::GetSize(FileHandle file, std::uint64_t* size) {
   LARGE_INTEGER value;
   if (!::GetFileSizeEx(H(file), &value)) return false;
@@ -86,10 +84,6 @@ bool Win32Platform::StampTimes(FileHandle file, FileTime creation, FileTime last
 }
 
 bool Win32Platform::Close(FileHandle file) { return ::CloseHandle(H(file)) != FALSE; }
-
-bool Win32Platform::CopyWholeFile(const char* from, const char* to) {
-  return ::CopyFileA(from, to, FALSE) != FALSE;
-}
 
 bool Win32Platform::RemoveFile(const char* path) { return ::DeleteFileA(path) != FALSE; }
 

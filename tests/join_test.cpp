@@ -205,12 +205,14 @@ TEST_F(JoinTest, RefusesToWriteOverOneOfTheRecordings) {
   EXPECT_EQ(progress.events.back(), "dismiss");
 }
 
-enum class Named { kOutput, kSecond };
+enum class Named { kOutput, kFirst, kSecond };
 
 struct FaultCase {
   const char* what;
   Op op;
-  int nth;  // counted from the start of the run; the scan of two 2-channel files reads 16 times
+  int nth;  // counted from the start of the run: the scan of two 2-channel files opens,
+           // closes and sizes each once and reads 16 times; the earliest's 2.4 MB take
+           // three 1 MiB blocks
   RunStatus status;
   Named named;
   bool outputWritten;  // the join got as far as putting the output in place
@@ -224,12 +226,14 @@ TEST_P(JoinFaultTest, StopsCleansUpAndSaysWhichFile) {
   const std::string old = dir / "Collected2_a.tvr";
   WriteRecording(old, Frames(7, 0, 9));
   const auto oldBytes = ReadAll(old);
+  const auto firstBytes = ReadAll(paths[0]);
   const auto inputBytes = ReadAll(paths[1]);
   platform.FailNth(c.op, c.nth);
 
   EXPECT_EQ(Merge(), c.status) << c.what;
   ASSERT_EQ(platform.messages.size(), 1u) << c.what;
-  const std::string& named = c.named == Named::kOutput ? old : paths[1];
+  const std::string& named =
+      c.named == Named::kOutput ? old : c.named == Named::kFirst ? paths[0] : paths[1];
   EXPECT_EQ(platform.messages[0].text,
             (c.status == RunStatus::kReadError ? "Ошибка чтения файла\n" : "Ошибка записи файла\n") +
                 named)
@@ -240,6 +244,7 @@ TEST_P(JoinFaultTest, StopsCleansUpAndSaysWhichFile) {
   // No partial output, no temporary file, no input changed; an older output survives
   // unless the new one was already complete.
   EXPECT_TRUE(Leftovers(paths).empty()) << c.what;
+  EXPECT_EQ(ReadAll(paths[0]), firstBytes);
   EXPECT_EQ(ReadAll(paths[1]), inputBytes);
   if (c.outputWritten) {
     EXPECT_EQ(ReadAll(old), ExpectedJoin(paths, 2)) << c.what;
@@ -251,34 +256,38 @@ TEST_P(JoinFaultTest, StopsCleansUpAndSaysWhichFile) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, JoinFaultTest,
     ::testing::Values(
-        FaultCase{"later file cannot be opened", Op::kOpenRead, 3, RunStatus::kReadError,
+        FaultCase{"earliest cannot be opened again", Op::kOpenRead, 3, RunStatus::kReadError,
+                  Named::kFirst, false},
+        FaultCase{"later file cannot be opened", Op::kOpenRead, 4, RunStatus::kReadError,
                   Named::kSecond, false},
-        FaultCase{"first block of the later file", Op::kRead, 17, RunStatus::kReadError,
+        FaultCase{"first block of the earliest", Op::kRead, 17, RunStatus::kReadError,
+                  Named::kFirst, false},
+        FaultCase{"first block of the later file", Op::kRead, 20, RunStatus::kReadError,
                   Named::kSecond, false},
-        FaultCase{"a later block of the later file", Op::kRead, 18, RunStatus::kReadError,
+        FaultCase{"a later block of the later file", Op::kRead, 21, RunStatus::kReadError,
                   Named::kSecond, false},
         FaultCase{"size of the later file", Op::kGetSize, 3, RunStatus::kReadError,
                   Named::kSecond, false},
-        FaultCase{"seek in the later file", Op::kSeek, 2, RunStatus::kReadError, Named::kSecond,
+        FaultCase{"seek in the later file", Op::kSeek, 1, RunStatus::kReadError, Named::kSecond,
                   false},
         FaultCase{"first write", Op::kWrite, 1, RunStatus::kWriteError, Named::kOutput, false},
-        FaultCase{"a later write", Op::kWrite, 2, RunStatus::kWriteError, Named::kOutput, false},
+        FaultCase{"a write of the later frames", Op::kWrite, 4, RunStatus::kWriteError,
+                  Named::kOutput, false},
         FaultCase{"temporary file", Op::kTempFile, 1, RunStatus::kWriteError, Named::kOutput,
                   false},
-        FaultCase{"copy of the earliest", Op::kCopyWhole, 1, RunStatus::kWriteError,
-                  Named::kOutput, false},
         FaultCase{"open of the output", Op::kOpenWrite, 1, RunStatus::kWriteError, Named::kOutput,
                   false},
-        FaultCase{"cutting the earliest's partial frame", Op::kTruncate, 1,
-                  RunStatus::kWriteError, Named::kOutput, false},
-        FaultCase{"closing the later file", Op::kClose, 3, RunStatus::kReadError, Named::kSecond,
+        FaultCase{"closing the earliest", Op::kClose, 3, RunStatus::kReadError, Named::kFirst,
                   false},
-        FaultCase{"closing the output", Op::kClose, 4, RunStatus::kWriteError, Named::kOutput,
+        FaultCase{"closing the later file", Op::kClose, 4, RunStatus::kReadError, Named::kSecond,
+                  false},
+        FaultCase{"closing the output", Op::kClose, 5, RunStatus::kWriteError, Named::kOutput,
                   false},
         FaultCase{"moving the output into place", Op::kMove, 1, RunStatus::kWriteError,
                   Named::kOutput, false},
         FaultCase{"stamping the times", Op::kStamp, 1, RunStatus::kWriteError, Named::kOutput,
-                  true}), CaseName());
+                  true}),
+    CaseName());
 
 }  // namespace
 }  // namespace tvr::test

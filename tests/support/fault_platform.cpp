@@ -30,9 +30,6 @@ bool FaultPlatform::Write(FileHandle file, const void* buffer, std::uint32_t siz
 bool FaultPlatform::Seek(FileHandle file, std::int64_t offset, SeekFrom from) {
   return !Fails(Op::kSeek) && real_.Seek(file, offset, from);
 }
-bool FaultPlatform::Truncate(FileHandle file) {
-  return !Fails(Op::kTruncate) && real_.Truncate(file);
-}
 bool FaultPlatform::GetSize(FileHandle file, std::uint64_t* size) {
   return !Fails(Op::kGetSize) && real_.GetSize(file, size);
 }
@@ -46,9 +43,6 @@ bool FaultPlatform::Close(FileHandle file) {
   // The handle is released even when the close is reported as failed.
   const bool fail = Fails(Op::kClose);
   return real_.Close(file) && !fail;
-}
-bool FaultPlatform::CopyWholeFile(const char* from, const char* to) {
-  return !Fails(Op::kCopyWhole, from) && real_.CopyWholeFile(from, to);
 }
 bool FaultPlatform::RemoveFile(const char* path) {
   return !Fails(Op::kRemove, path) && real_.RemoveFile(path);

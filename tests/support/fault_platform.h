@@ -16,12 +16,10 @@ enum class Op {
   kRead,
   kWrite,
   kSeek,
-  kTruncate,
   kGetSize,
   kGetTime,
   kStamp,
   kClose,
-  kCopyWhole,
   kRemove,
   kMove,
   kTempFile,
@@ -60,13 +58,11 @@ class FaultPlatform : public Platform {
   bool Read(FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* got) override;
   bool Write(FileHandle file, const void* buffer, std::uint32_t size) override;
   bool Seek(FileHandle file, std::int64_t offset, SeekFrom from) override;
-  bool Truncate(FileHandle file) override;
   bool GetSize(FileHandle file, std::uint64_t* size) override;
   bool GetCreationTime(FileHandle file, FileTime* creation) override;
   bool StampTimes(FileHandle file, FileTime creation, FileTime lastWrite) override;
   bool Close(FileHandle file) override;
   // CopyBytes is the portable read-then-write one, so that read and write faults reach it.
-  bool CopyWholeFile(const char* from, const char* to) override;
   bool RemoveFile(const char* path) override;
   bool MoveReplacing(const char* from, const char* to) override;
   bool CreateTempFile(const char* directory, char* path, std::size_t pathSize) override;
