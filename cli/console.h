@@ -28,4 +28,11 @@ std::string NativePath(const std::string& path);
 
 bool IsTerminal(Stream stream);
 
+// A message of the program as the console shows it: "caption: text", in UTF-8, one line end.
+inline std::string MessageLine(const char* text, const char* caption) {
+  std::string line;
+  if (caption != nullptr && caption[0] != '\0') line = ProgramTextToUtf8(caption) + ": ";
+  return line + ProgramTextToUtf8(text) + "\n";
+}
+
 }  // namespace tvr::cli

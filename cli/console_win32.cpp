@@ -46,11 +46,8 @@ class Win32ConsolePlatform : public Win32Platform {
  public:
   // A console tool shows no message boxes: the text goes to stderr.
   void ShowMessage(const char* text, const char* caption, unsigned /*style*/) override {
-    std::string line;
-    if (caption != nullptr && caption[0] != '\0') line = ProgramTextToUtf8(caption) + ": ";
-    line += ProgramTextToUtf8(text);
     // stderr is the only place for the message; a refused write leaves none better.
-    static_cast<void>(cli::Write(Stream::kErr, line + "\n"));
+    static_cast<void>(cli::Write(Stream::kErr, MessageLine(text, caption)));
   }
 };
 
