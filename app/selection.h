@@ -12,8 +12,6 @@ inline constexpr char kSelectTitle[] = "Выбор файлов для скле�
 // The filter pairs of the dialog, each zero-terminated, the list ended by an empty string.
 inline constexpr char kSelectFilter[] = "Файлы данных Tesvar(*.tvr)\0*.tvr\0";
 inline constexpr char kSelectPattern[] = "\\*.tvr";
-inline constexpr char kTooFewFilesText[] = "Выберите не менее 2х файлов для объединения";
-inline constexpr char kTooManyFilesText[] = "Выберите не более 256 файлов для объединения";
 inline constexpr char kPathTooLongText[] =
     "Путь к файлу длиннее 511 символов, такой файл не может быть объединён\n%s";
 

@@ -23,10 +23,6 @@ namespace {
 // Fields in the order they are added: the header order, not alphabetical.
 using json = nlohmann::ordered_json;
 
-// The program's own texts for a selection it cannot join (Windows-1251).
-constexpr char kTooFewFilesText[] = "Выберите не менее 2х файлов для объединения";
-constexpr char kTooManyFilesText[] = "Выберите не более 256 файлов для объединения";
-
 // The shortest text that reads back as the same double.
 std::string Number(double value) {
   char buffer[64];

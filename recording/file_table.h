@@ -19,6 +19,10 @@ struct FileEntry {
   std::int64_t dataSize = 0;      // file size less dataOffset
 };
 
+// What the user is told of a selection the table cannot take (Windows-1251).
+inline constexpr char kTooFewFilesText[] = "Выберите не менее 2х файлов для объединения";
+inline constexpr char kTooManyFilesText[] = "Выберите не более 256 файлов для объединения";
+
 struct FileTable {
   static constexpr int kCapacity = 256;
   FileEntry entries[kCapacity];

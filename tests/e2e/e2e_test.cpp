@@ -265,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(
     Refusals, RefusalTest,
     ::testing::Values(
         RefusalCase{"one file chosen", Recordings({{"a.tvr", Spec(2, 250)}, {"b.tvr", Spec(2, 250)}}),
-                    {"a.tvr"}, kTooFewFilesText, "Ошибка", true},
+                    {"a.tvr"}, "Выберите не менее 2х файлов для объединения", "Ошибка", true},
         RefusalCase{"wrong format",
                     Recordings({{"a.tvr", Spec(2, 250)}, {"b.tvr", Spec(2, 250, "TESVARXXX")}}),
                     {"a.tvr", "b.tvr"}, kWrongFormatText, "", false},
@@ -281,7 +281,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Recordings({{"a.tvr", Spec(2, 250)}, {"Collected2_a.tvr", Spec(2, 250)}}),
                     {"a.tvr", "Collected2_a.tvr"}, kOutputIsInputText, "Ошибка", false},
         RefusalCase{"more files than the table holds", ManyRecordings(257),
-                    Names(ManyRecordings(257)), kTooManyFilesText, "Ошибка", true}),
+                    Names(ManyRecordings(257)), "Выберите не более 256 файлов для объединения", "Ошибка",
+                    true}),
     CaseName{});
 
 }  // namespace
