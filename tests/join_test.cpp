@@ -13,22 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The joined bytes, built from the inputs as they are on disk: the earliest's header and
-// whole frames, then each later file's whole frames.
-std::vector<unsigned char> ExpectedJoin(const std::vector<std::string>& inTimeOrder, int channels) {
-  const std::size_t width = static_cast<std::size_t>(channels) * 4;
-  const std::size_t header = HeaderSize(channels);
-  std::vector<unsigned char> out;
-  for (std::size_t i = 0; i < inTimeOrder.size(); ++i) {
-    const auto bytes = ReadAll(inTimeOrder[i]);
-    const std::size_t frames = (bytes.size() - header) / width;
-    const std::size_t from = i == 0 ? 0 : header;
-    out.insert(out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(from),
-               bytes.begin() + static_cast<std::ptrdiff_t>(header + frames * width));
-  }
-  return out;
-}
-
 // The percentages a copy of one frame at a time sends: framesDone / (total / 100) from
 // 10000 frames on, framesDone * 100 / total below, each change once, capped at 100,
 // and 100 at the end if it was not the last.

@@ -76,21 +76,6 @@ class ToolTest : public ::testing::Test {
   TempDir scratch;
 };
 
-// The joined bytes from the inputs as they are on disk: the earliest's header and whole
-// frames, then each later recording's whole frames, without its header.
-std::vector<unsigned char> ExpectedJoin(const std::vector<std::string>& inOrder, int channels) {
-  const std::size_t width = static_cast<std::size_t>(channels) * kSampleBytes;
-  const std::size_t header = HeaderSize(channels);
-  std::vector<unsigned char> out;
-  for (std::size_t i = 0; i < inOrder.size(); ++i) {
-    const auto bytes = ReadAll(inOrder[i]);
-    const std::size_t end = header + (bytes.size() - header) / width * width;
-    out.insert(out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(i == 0 ? 0 : header),
-               bytes.begin() + static_cast<std::ptrdiff_t>(end));
-  }
-  return out;
-}
-
 // ---- join: bytes, name, order, times ------------------------------------------------
 
 struct JoinCase {

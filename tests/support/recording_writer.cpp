@@ -92,6 +92,20 @@ std::vector<unsigned char> ReadAll(const std::filesystem::path& path) {
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::vector<unsigned char> ExpectedJoin(const std::vector<std::string>& inTimeOrder,
+                                        int channels) {
+  const std::size_t width = static_cast<std::size_t>(channels) * kSampleBytes;
+  const std::size_t header = HeaderSize(channels);
+  std::vector<unsigned char> out;
+  for (std::size_t i = 0; i < inTimeOrder.size(); ++i) {
+    const auto bytes = ReadAll(inTimeOrder[i]);
+    const std::size_t end = header + (bytes.size() - header) / width * width;
+    out.insert(out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(i == 0 ? 0 : header),
+               bytes.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+  return out;
+}
+
 TempDir::TempDir() {
   static std::mt19937_64 random{std::random_device{}()};
   for (;;) {

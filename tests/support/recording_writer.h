@@ -43,6 +43,11 @@ FileTime MakeTime(int year, int month, int day, int hour, int minute, int second
 
 std::vector<unsigned char> ReadAll(const std::filesystem::path& path);
 
+// The model of a join, from the inputs as they are on disk (in time order): the earliest's
+// header and whole frames, then each later recording's whole frames, without its header.
+std::vector<unsigned char> ExpectedJoin(const std::vector<std::string>& inTimeOrder,
+                                        int channels);
+
 // A fresh, empty directory for one test, removed when the object goes.
 class TempDir {
  public:
