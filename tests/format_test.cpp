@@ -9,9 +9,9 @@ namespace {
 
 class FormatTest : public EngineTest {
  protected:
-  HeaderStatus Read(const RecordingSpec& spec, RecordingHeader* header, HeaderStage* stage) {
+  HeaderStatus Read(const RecordingLayout& layout, RecordingHeader* header, HeaderStage* stage) {
     const std::string path = dir / "r.tvr";
-    WriteRecording(path, spec);
+    WriteRecording(path, layout);
     const FileHandle file = platform.OpenForRead(path.c_str());
     EXPECT_NE(file, kInvalidFile);
     const HeaderStatus status = ReadRecordingHeader(platform, file, header, stage);
@@ -21,20 +21,20 @@ class FormatTest : public EngineTest {
 };
 
 TEST_F(FormatTest, ReadsEveryFieldFromItsOffset) {
-  RecordingSpec spec;
-  spec.channels = 3;
-  spec.mask = 0xdeadbeef;
-  spec.freq = 1234.5;
-  spec.type = -128;
-  spec.lower = 5;
-  spec.nbits = -1;
-  spec.rangeMask = 0x01020304;
-  spec.minrange = -2.5;
-  spec.maxrange = 7.25;
-  spec.off = 0x11223344;
+  RecordingLayout layout;
+  layout.channels = 3;
+  layout.mask = 0xdeadbeef;
+  layout.freq = 1234.5;
+  layout.type = -128;
+  layout.lower = 5;
+  layout.nbits = -1;
+  layout.rangeMask = 0x01020304;
+  layout.minrange = -2.5;
+  layout.maxrange = 7.25;
+  layout.off = 0x11223344;
   RecordingHeader h;
   HeaderStage stage;
-  ASSERT_EQ(Read(spec, &h, &stage), HeaderStatus::kOk);
+  ASSERT_EQ(Read(layout, &h, &stage), HeaderStatus::kOk);
   EXPECT_EQ(stage, HeaderStage::kTail);
   EXPECT_EQ(h.mask, 0xdeadbeefu);
   EXPECT_EQ(h.nch, 3);
@@ -67,12 +67,12 @@ class ChannelWordTest : public FormatTest,
 
 TEST_P(ChannelWordTest, LowNineBitsAreTheChannelCount) {
   const ChannelWordCase& c = GetParam();
-  RecordingSpec spec;
-  spec.channels = static_cast<int>(c.word & 0x1FF);
-  spec.channelWordExtra = c.word & ~0x1FFu;
+  RecordingLayout layout;
+  layout.channels = static_cast<int>(c.word & 0x1FF);
+  layout.channelWordExtra = c.word & ~0x1FFu;
   RecordingHeader h;
   HeaderStage stage;
-  ASSERT_EQ(Read(spec, &h, &stage), HeaderStatus::kOk);
+  ASSERT_EQ(Read(layout, &h, &stage), HeaderStatus::kOk);
   EXPECT_EQ(h.nch, c.nch);
   EXPECT_EQ(h.ndev, c.ndev);
   EXPECT_EQ(h.headerBytes, c.headerBytes);
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct BadHeaderCase {
   const char* what;
-  RecordingSpec spec;
+  RecordingLayout layout;
   HeaderStatus status;
 };
 
@@ -97,43 +97,43 @@ class BadHeaderTest : public FormatTest, public ::testing::WithParamInterface<Ba
 TEST_P(BadHeaderTest, IsRefused) {
   RecordingHeader h;
   HeaderStage stage;
-  EXPECT_EQ(Read(GetParam().spec, &h, &stage), GetParam().status) << GetParam().what;
+  EXPECT_EQ(Read(GetParam().layout, &h, &stage), GetParam().status) << GetParam().what;
 }
 
-RecordingSpec With(void (*change)(RecordingSpec&)) {
-  RecordingSpec spec;
-  spec.frames = 10;
-  change(spec);
-  return spec;
+RecordingLayout With(void (*change)(RecordingLayout&)) {
+  RecordingLayout layout;
+  layout.frames = 10;
+  change(layout);
+  return layout;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, BadHeaderTest,
     ::testing::Values(
-        BadHeaderCase{"wrong signature", With([](RecordingSpec& s) { s.signature = "TESVARFFX"; }),
+        BadHeaderCase{"wrong signature", With([](RecordingLayout& s) { s.signature = "TESVARFFX"; }),
                       HeaderStatus::kBadSignature},
         BadHeaderCase{"shorter than the signature",
-                      With([](RecordingSpec& s) { s.truncateAt = 8; }), HeaderStatus::kBadSignature},
-        BadHeaderCase{"empty file", With([](RecordingSpec& s) { s.truncateAt = 0; }),
+                      With([](RecordingLayout& s) { s.truncateAt = 8; }), HeaderStatus::kBadSignature},
+        BadHeaderCase{"empty file", With([](RecordingLayout& s) { s.truncateAt = 0; }),
                       HeaderStatus::kBadSignature},
         BadHeaderCase{"ends inside the signature block",
-                      With([](RecordingSpec& s) { s.truncateAt = 20; }), HeaderStatus::kTruncated},
+                      With([](RecordingLayout& s) { s.truncateAt = 20; }), HeaderStatus::kTruncated},
         BadHeaderCase{"ends inside the channel records",
-                      With([](RecordingSpec& s) { s.truncateAt = 180; }), HeaderStatus::kTruncated},
+                      With([](RecordingLayout& s) { s.truncateAt = 180; }), HeaderStatus::kTruncated},
         BadHeaderCase{"ends one byte before the data",
-                      With([](RecordingSpec& s) { s.truncateAt = 279; }), HeaderStatus::kTruncated},
-        BadHeaderCase{"no channels", With([](RecordingSpec& s) { s.channels = 0; }),
+                      With([](RecordingLayout& s) { s.truncateAt = 279; }), HeaderStatus::kTruncated},
+        BadHeaderCase{"no channels", With([](RecordingLayout& s) { s.channels = 0; }),
                       HeaderStatus::kBadChannelCount},
-        BadHeaderCase{"257 channels", With([](RecordingSpec& s) { s.channels = 257; }),
+        BadHeaderCase{"257 channels", With([](RecordingLayout& s) { s.channels = 257; }),
                       HeaderStatus::kBadChannelCount},
-        BadHeaderCase{"511 channels", With([](RecordingSpec& s) { s.channels = 511; }),
+        BadHeaderCase{"511 channels", With([](RecordingLayout& s) { s.channels = 511; }),
                       HeaderStatus::kBadChannelCount}), CaseName());
 
 TEST_F(FormatTest, ReadFailureIsNotTakenForAShortFile) {
   platform.FailNth(Op::kRead, 2);
   RecordingHeader h;
   HeaderStage stage;
-  EXPECT_EQ(Read(RecordingSpec{}, &h, &stage), HeaderStatus::kReadError);
+  EXPECT_EQ(Read(RecordingLayout{}, &h, &stage), HeaderStatus::kReadError);
 }
 
 }  // namespace

@@ -40,11 +40,11 @@ std::vector<int> FrameByFramePercents(const std::vector<std::int64_t>& frames) {
 class JoinTest : public EngineTest {
  protected:
   // Adds recordings made an hour apart in the given order of time, shuffled in the table.
-  std::vector<std::string> AddSet(const std::vector<RecordingSpec>& specs) {
-    std::vector<std::string> paths(specs.size());
-    for (std::size_t k = 0; k < specs.size(); ++k) {
-      const std::size_t i = (k + 1) % specs.size();  // the earliest is not first in the table
-      paths[i] = Add(std::string(1, static_cast<char>('a' + i)) + ".tvr", specs[i],
+  std::vector<std::string> AddSet(const std::vector<RecordingLayout>& layouts) {
+    std::vector<std::string> paths(layouts.size());
+    for (std::size_t k = 0; k < layouts.size(); ++k) {
+      const std::size_t i = (k + 1) % layouts.size();  // the earliest is not first in the table
+      paths[i] = Add(std::string(1, static_cast<char>('a' + i)) + ".tvr", layouts[i],
                      MakeTime(2021, 3, 7, 6 + static_cast<int>(i), 5, 0));
     }
     return paths;
@@ -71,8 +71,8 @@ class JoinTest : public EngineTest {
   std::string output;
 };
 
-RecordingSpec Frames(std::int64_t frames, int trailing = 0, unsigned seed = 1, int channels = 2) {
-  RecordingSpec s;
+RecordingLayout Frames(std::int64_t frames, int trailing = 0, unsigned seed = 1, int channels = 2) {
+  RecordingLayout s;
   s.frames = frames;
   s.trailingBytes = trailing;
   s.seed = seed;
@@ -129,10 +129,10 @@ struct PercentCase {
 class PercentTest : public JoinTest, public ::testing::WithParamInterface<PercentCase> {};
 
 TEST_P(PercentTest, SendsWhatAFrameByFrameCopyWouldSend) {
-  std::vector<RecordingSpec> specs;
+  std::vector<RecordingLayout> layouts;
   unsigned seed = 1;
-  for (auto f : GetParam().frames) specs.push_back(Frames(f, 0, seed++));
-  const auto paths = AddSet(specs);
+  for (auto f : GetParam().frames) layouts.push_back(Frames(f, 0, seed++));
+  const auto paths = AddSet(layouts);
   ASSERT_EQ(Merge(), RunStatus::kDone);
   EXPECT_EQ(progress.percents, FrameByFramePercents(GetParam().frames)) << GetParam().what;
   EXPECT_EQ(ReadAll(output), ExpectedJoin(paths, 2));

@@ -111,7 +111,7 @@ struct FrequencyCase {
 class FrequencyTest : public EngineTest, public ::testing::WithParamInterface<FrequencyCase> {};
 
 TEST_P(FrequencyTest, ComparedAsSinglePrecision) {
-  RecordingSpec a, b;
+  RecordingLayout a, b;
   a.freq = GetParam().a;
   b.freq = GetParam().b;
   Add("a.tvr", a, MakeTime(2021, 1, 1, 0, 0, 0));
@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Frequencies, FrequencyTest,
                                            FrequencyCase{250.0, 250.0, RunStatus::kDone}));
 
 TEST_F(OrderTest, CompleteTraceOfAJoin) {
-  RecordingSpec a, b;
+  RecordingLayout a, b;
   a.frames = 100;
   a.type = -128;
   b.frames = 50;

@@ -27,13 +27,13 @@ class ScanSizeTest : public ScanTest, public ::testing::WithParamInterface<SizeC
 
 TEST_P(ScanSizeTest, FillsTheEntry) {
   const SizeCase& c = GetParam();
-  RecordingSpec spec;
-  spec.channels = c.channels;
-  spec.frames = c.frames;
-  spec.trailingBytes = c.trailing;
-  spec.off = c.off;
-  spec.freq = 250.000001;
-  Add("a.tvr", spec);
+  RecordingLayout layout;
+  layout.channels = c.channels;
+  layout.frames = c.frames;
+  layout.trailingBytes = c.trailing;
+  layout.off = c.off;
+  layout.freq = 250.000001;
+  Add("a.tvr", layout);
   ASSERT_EQ(Scan(), RunStatus::kDone);
   const FileEntry& e = table->entries[0];
   EXPECT_EQ(e.dataOffset, c.dataOffset);
@@ -54,10 +54,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{256, 3, 1023, 0, 5360, 4095, 3}));  // widest frame
 
 TEST_F(ScanTest, TracedChannelCountIgnoresTheHighBitsOfTheChannelWord) {
-  RecordingSpec spec;
-  spec.channels = 3;
-  spec.channelWordExtra = 0xFFFFFE00;
-  Add("a.tvr", spec);
+  RecordingLayout layout;
+  layout.channels = 3;
+  layout.channelWordExtra = 0xFFFFFE00;
+  Add("a.tvr", layout);
   ASSERT_EQ(Scan(), RunStatus::kDone);
   EXPECT_EQ(table->entries[0].channelCount, 3);
   EXPECT_NE(TraceText().find("Число каналов в файле равно 3"), std::string::npos);
@@ -65,7 +65,7 @@ TEST_F(ScanTest, TracedChannelCountIgnoresTheHighBitsOfTheChannelWord) {
 }
 
 TEST_F(ScanTest, SumsFramesOfAllFiles) {
-  RecordingSpec a, b;
+  RecordingLayout a, b;
   a.frames = 100;
   b.frames = 50;
   b.trailingBytes = 7;
@@ -78,7 +78,7 @@ TEST_F(ScanTest, SumsFramesOfAllFiles) {
 
 struct RefusalCase {
   const char* what;
-  void (*change)(RecordingSpec&);
+  void (*change)(RecordingLayout&);
   RunStatus status;
   const char* text;  // %s is the path
   const char* caption;
@@ -89,9 +89,9 @@ class ScanRefusalTest : public ScanTest, public ::testing::WithParamInterface<Re
 
 TEST_P(ScanRefusalTest, ShowsItsMessageAndStops) {
   const RefusalCase& c = GetParam();
-  RecordingSpec good;
+  RecordingLayout good;
   good.frames = 5;
-  RecordingSpec bad = good;
+  RecordingLayout bad = good;
   c.change(bad);
   Add("a.tvr", good);
   const std::string badPath = Add("b.tvr", bad);
@@ -112,26 +112,26 @@ TEST_P(ScanRefusalTest, ShowsItsMessageAndStops) {
 INSTANTIATE_TEST_SUITE_P(
     Refusals, ScanRefusalTest,
     ::testing::Values(
-        RefusalCase{"no signature", [](RecordingSpec& s) { s.signature = "RIFF"; },
+        RefusalCase{"no signature", [](RecordingLayout& s) { s.signature = "RIFF"; },
                     RunStatus::kBadFormat, "Неправильный формат файла", "", kMbOk},
-        RefusalCase{"shorter than nine bytes", [](RecordingSpec& s) { s.truncateAt = 8; },
+        RefusalCase{"shorter than nine bytes", [](RecordingLayout& s) { s.truncateAt = 8; },
                     RunStatus::kBadFormat, "Неправильный формат файла", "", kMbOk},
-        RefusalCase{"ends inside its header", [](RecordingSpec& s) { s.truncateAt = 200; },
+        RefusalCase{"ends inside its header", [](RecordingLayout& s) { s.truncateAt = 200; },
                     RunStatus::kBadFormat, "Неправильный формат файла", "", kMbOk},
-        RefusalCase{"no channels", [](RecordingSpec& s) { s.channels = 0; },
+        RefusalCase{"no channels", [](RecordingLayout& s) { s.channels = 0; },
                     RunStatus::kBadChannelCount, "Неподдерживаемое число каналов (0) в файле\n%s",
                     "Ошибка", kMbIconError},
-        RefusalCase{"300 channels", [](RecordingSpec& s) { s.channels = 300; },
+        RefusalCase{"300 channels", [](RecordingLayout& s) { s.channels = 300; },
                     RunStatus::kBadChannelCount,
                     "Неподдерживаемое число каналов (300) в файле\n%s", "Ошибка", kMbIconError}), CaseName());
 
 TEST_F(ScanTest, AFileThatCannotBeOpenedEndsTheScanQuietly) {
-  RecordingSpec spec;
-  spec.frames = 5;
-  Add("a.tvr", spec);
+  RecordingLayout layout;
+  layout.frames = 5;
+  Add("a.tvr", layout);
   const std::string missing = dir / "missing.tvr";
   ASSERT_TRUE(table->Add(missing.c_str()));
-  Add("c.tvr", spec);
+  Add("c.tvr", layout);
   EXPECT_EQ(Scan(), RunStatus::kOpenFailed);
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(totals.failedIndex, 1);
@@ -147,9 +147,9 @@ TEST_F(ScanTest, FailedReadsOfSizeOrTimeAreReported) {
   for (Op op : {Op::kGetSize, Op::kGetTime, Op::kRead}) {
     FaultPlatform faulty(SystemPlatform());
     faulty.FailNth(op, 1);
-    RecordingSpec spec;
-    spec.frames = 5;
-    const std::string path = Add("a.tvr", spec);
+    RecordingLayout layout;
+    layout.frames = 5;
+    const std::string path = Add("a.tvr", layout);
     TraceLog quiet(faulty, nullptr);
     EXPECT_EQ(ScanRecordings(faulty, quiet, *table, &totals), RunStatus::kReadError);
     ASSERT_EQ(faulty.messages.size(), 1u);
@@ -160,9 +160,9 @@ TEST_F(ScanTest, FailedReadsOfSizeOrTimeAreReported) {
 }
 
 TEST_F(ScanTest, EveryTraceLineIsFollowedByItsPause) {
-  RecordingSpec spec;
-  Add("a.tvr", spec);
-  Add("b.tvr", spec);
+  RecordingLayout layout;
+  Add("a.tvr", layout);
+  Add("b.tvr", layout);
   ASSERT_EQ(Scan(), RunStatus::kDone);
   // Seven lines per file and the total.
   EXPECT_EQ(platform.sleeps, std::vector<unsigned>(15, 20u));
@@ -170,12 +170,12 @@ TEST_F(ScanTest, EveryTraceLineIsFollowedByItsPause) {
 
 TEST_F(ScanTest, RecordingOfMoreThanFourGigabytesIsCountedWhole) {
   // 5 GiB of data (sparse): a 32-bit size would lose the top and count it wrong.
-  RecordingSpec spec;
-  spec.channels = 2;
-  spec.frames = (5ll << 30) / 8;
-  spec.trailingBytes = 5;
-  spec.sparseData = true;
-  Add("big.tvr", spec);
+  RecordingLayout layout;
+  layout.channels = 2;
+  layout.frames = (5ll << 30) / 8;
+  layout.trailingBytes = 5;
+  layout.sparseData = true;
+  Add("big.tvr", layout);
   ASSERT_EQ(Scan(), RunStatus::kDone);
   const FileEntry& e = table->entries[0];
   EXPECT_EQ(e.dataSize, (5ll << 30) + 5);

@@ -41,25 +41,25 @@ std::vector<std::string> Listing(const fs::path& dir) {
 // A recording of a test set: its name, what it holds and when it was made (hours of a day).
 struct Part {
   std::string name;
-  RecordingSpec spec;
+  RecordingLayout layout;
   int hour = 0;
 };
 
-RecordingSpec Frames(std::int64_t frames, int channels = 2, int trailing = 0, double freq = 250.0) {
-  RecordingSpec spec;
-  spec.frames = frames;
-  spec.channels = channels;
-  spec.trailingBytes = trailing;
-  spec.freq = freq;
-  spec.seed = static_cast<unsigned>(frames * 7 + channels + trailing);
-  return spec;
+RecordingLayout Frames(std::int64_t frames, int channels = 2, int trailing = 0, double freq = 250.0) {
+  RecordingLayout layout;
+  layout.frames = frames;
+  layout.channels = channels;
+  layout.trailingBytes = trailing;
+  layout.freq = freq;
+  layout.seed = static_cast<unsigned>(frames * 7 + channels + trailing);
+  return layout;
 }
 
 class ToolTest : public ::testing::Test {
  public:
   std::string Make(const Part& part) {
     const std::string path = dir / part.name;
-    WriteRecording(path, part.spec);
+    WriteRecording(path, part.layout);
     SetCreationTime(path, MakeTime(2021, 3, 7, part.hour, 5, 0));
     return path;
   }
@@ -117,7 +117,7 @@ TEST_P(JoinTest, WritesTheModelBytesAndTouchesNoInput) {
   const bool quiet = std::any_of(c.options.begin(), c.options.end(),
                                  [](const std::string& o) { return o == "-q" || o == "--quiet"; });
   EXPECT_EQ(run.out, quiet ? "" : output + "\n");
-  EXPECT_EQ(ReadAll(output), ExpectedJoin(inOrder, c.parts[0].spec.channels));
+  EXPECT_EQ(ReadAll(output), ExpectedJoin(inOrder, c.parts[0].layout.channels));
   // Stamped with the earliest recording's creation time.
   EXPECT_EQ(fs::last_write_time(output), fs::last_write_time(inOrder[0]));
   for (std::size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(ReadAll(inputs[i]), before[i]);
@@ -213,7 +213,7 @@ std::string Expand(std::string text, const std::vector<std::string>& args) {
 
 class RefusalTest : public ToolTest, public ::testing::WithParamInterface<RefusalCase> {
  public:
-  std::vector<std::string> Pair(const RecordingSpec& first, const RecordingSpec& second) {
+  std::vector<std::string> Pair(const RecordingLayout& first, const RecordingLayout& second) {
     return MakeAll({{"a.tvr", first, 8}, {"b.tvr", second, 9}});
   }
 };
@@ -246,15 +246,15 @@ TEST_P(RefusalTest, ExitsWithItsStatusAndMessageAndWritesNothing) {
   EXPECT_EQ(Listing(dir.path()), listing) << "a refused join leaves the folder as it was";
 }
 
-RecordingSpec BadSignature() {
-  RecordingSpec spec = Frames(10);
-  spec.signature = "TESVARFFX";
-  return spec;
+RecordingLayout BadSignature() {
+  RecordingLayout layout = Frames(10);
+  layout.signature = "TESVARFFX";
+  return layout;
 }
-RecordingSpec Truncated() {
-  RecordingSpec spec = Frames(10);
-  spec.truncateAt = 100;
-  return spec;
+RecordingLayout Truncated() {
+  RecordingLayout layout = Frames(10);
+  layout.truncateAt = 100;
+  return layout;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -340,17 +340,17 @@ TEST_F(ToolTest, UsageErrorsAndHelp) {
 // ---- info --------------------------------------------------------------------------
 
 TEST_F(ToolTest, InfoJsonHasEveryHeaderField) {
-  RecordingSpec spec = Frames(40, 3, 6, 1000.5);
-  spec.channelWordExtra = 0xFFFE0200;  // ndev -2; bit 9 set, which is not a channel
-  spec.mask = 0xDEADBEEF;
-  spec.rangeMask = 0x00000007;
-  spec.type = -128;
-  spec.lower = 5;
-  spec.nbits = 16;
-  spec.minrange = -2.5;
-  spec.maxrange = 2.5;
-  spec.off = 12345;
-  const std::string path = Make({"rich.tvr", spec, 11});
+  RecordingLayout layout = Frames(40, 3, 6, 1000.5);
+  layout.channelWordExtra = 0xFFFE0200;  // ndev -2; bit 9 set, which is not a channel
+  layout.mask = 0xDEADBEEF;
+  layout.rangeMask = 0x00000007;
+  layout.type = -128;
+  layout.lower = 5;
+  layout.nbits = 16;
+  layout.minrange = -2.5;
+  layout.maxrange = 2.5;
+  layout.off = 12345;
+  const std::string path = Make({"rich.tvr", layout, 11});
   const std::string bad = Make({"bad.tvr", BadSignature(), 11});
 
   const ToolRun run = Run({"info", "--json", path, bad});

@@ -65,8 +65,8 @@ class ProgramTest : public ::testing::Test {
 
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
 
-  void Write(const std::string& name, const RecordingSpec& spec, FileTime created) {
-    WriteRecording(AnsiPath(Path(name)), spec);
+  void Write(const std::string& name, const RecordingLayout& layout, FileTime created) {
+    WriteRecording(AnsiPath(Path(name)), layout);
     SetCreationTime(AnsiPath(Path(name)), created);
   }
 
@@ -115,9 +115,9 @@ class ProgramTest : public ::testing::Test {
 TEST_F(ProgramTest, JoinsThreeRecordingsInTimeOrderAndShowsTheProgress) {
   // Table order a, b, c; time order b (earliest), c, a. The earliest ends in a partial
   // frame and so does a later one: neither partial frame reaches the output.
-  RecordingSpec b{.channels = 3, .freq = 500.0, .frames = 40000, .trailingBytes = 5, .seed = 2};
-  RecordingSpec c{.channels = 3, .freq = 500.0, .frames = 25000, .seed = 3};
-  RecordingSpec a{.channels = 3, .freq = 500.0, .frames = 35000, .trailingBytes = 7, .seed = 1};
+  RecordingLayout b{.channels = 3, .freq = 500.0, .frames = 40000, .trailingBytes = 5, .seed = 2};
+  RecordingLayout c{.channels = 3, .freq = 500.0, .frames = 25000, .seed = 3};
+  RecordingLayout a{.channels = 3, .freq = 500.0, .frames = 35000, .trailingBytes = 7, .seed = 1};
   const FileTime earliest = MakeTime(2021, 3, 7, 9, 5, 0);
   Write("a.tvr", a, MakeTime(2021, 3, 7, 11, 0, 0));
   Write("b.tvr", b, earliest);
@@ -154,9 +154,9 @@ TEST_F(ProgramTest, JoinsThreeRecordingsInTimeOrderAndShowsTheProgress) {
   std::string expected;
   const auto header = HeaderBytes(b);
   expected.assign(header.begin(), header.end());
-  for (const RecordingSpec* spec : {&b, &c, &a}) {
-    for (std::uint64_t i = 0; i < static_cast<std::uint64_t>(spec->frames) * width; ++i) {
-      expected += static_cast<char>(SampleByte(spec->seed, i));
+  for (const RecordingLayout* layout : {&b, &c, &a}) {
+    for (std::uint64_t i = 0; i < static_cast<std::uint64_t>(layout->frames) * width; ++i) {
+      expected += static_cast<char>(SampleByte(layout->seed, i));
     }
   }
   const std::string joined = Slurp(output);
@@ -182,7 +182,7 @@ TEST_F(ProgramTest, JoinsThreeRecordingsInTimeOrderAndShowsTheProgress) {
 }
 
 TEST_F(ProgramTest, CancelEndsQuietlyWithOnlyTheFirstTraceLine) {
-  Write("a.tvr", RecordingSpec{.frames = 10}, MakeTime(2021, 1, 1, 0, 0, 0));
+  Write("a.tvr", RecordingLayout{.frames = 10}, MakeTime(2021, 1, 1, 0, 0, 0));
   ASSERT_FALSE(Env("TVRJOIN_EXE").empty());
   ASSERT_TRUE(run_.Start(Env("TVRJOIN_EXE"), folder_));
   const HWND dialog = run_.WaitForOpenDialog();
@@ -195,7 +195,7 @@ TEST_F(ProgramTest, CancelEndsQuietlyWithOnlyTheFirstTraceLine) {
 // A run that ends at a message box: what is in the folder, what the user chooses, the box.
 struct RefusalCase {
   const char* what;
-  std::vector<std::pair<std::string, RecordingSpec>> files;  // one hour apart, in order
+  std::vector<std::pair<std::string, RecordingLayout>> files;  // one hour apart, in order
   std::vector<std::string> chosen;
   const char* text;  // "%s" stands for the output path
   const char* caption;
@@ -236,26 +236,26 @@ TEST_P(RefusalTest, ShowsItsMessageAndLeavesTheRecordingsAlone) {
   }
 }
 
-std::vector<std::pair<std::string, RecordingSpec>> Recordings(
-    std::initializer_list<std::pair<std::string, RecordingSpec>> files) {
+std::vector<std::pair<std::string, RecordingLayout>> Recordings(
+    std::initializer_list<std::pair<std::string, RecordingLayout>> files) {
   return files;
 }
 
-RecordingSpec Spec(int channels, double freq, std::string signature = "TESVARFFS") {
-  return RecordingSpec{.channels = channels, .freq = freq, .frames = 300, .signature = signature};
+RecordingLayout Layout(int channels, double freq, std::string signature = "TESVARFFS") {
+  return RecordingLayout{.channels = channels, .freq = freq, .frames = 300, .signature = signature};
 }
 
-std::vector<std::pair<std::string, RecordingSpec>> ManyRecordings(int count) {
-  std::vector<std::pair<std::string, RecordingSpec>> files;
+std::vector<std::pair<std::string, RecordingLayout>> ManyRecordings(int count) {
+  std::vector<std::pair<std::string, RecordingLayout>> files;
   for (int i = 0; i < count; ++i) {
     std::string name = "f";
     name.append(std::to_string(1000 + i)).append(".tvr");
-    files.emplace_back(name, Spec(1, 250.0));
+    files.emplace_back(name, Layout(1, 250.0));
   }
   return files;
 }
 
-std::vector<std::string> Names(const std::vector<std::pair<std::string, RecordingSpec>>& files) {
+std::vector<std::string> Names(const std::vector<std::pair<std::string, RecordingLayout>>& files) {
   std::vector<std::string> names;
   for (const auto& file : files) names.push_back(file.first);
   return names;
@@ -264,21 +264,21 @@ std::vector<std::string> Names(const std::vector<std::pair<std::string, Recordin
 INSTANTIATE_TEST_SUITE_P(
     Refusals, RefusalTest,
     ::testing::Values(
-        RefusalCase{"one file chosen", Recordings({{"a.tvr", Spec(2, 250)}, {"b.tvr", Spec(2, 250)}}),
+        RefusalCase{"one file chosen", Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(2, 250)}}),
                     {"a.tvr"}, "Выберите не менее 2х файлов для объединения", "Ошибка", true},
         RefusalCase{"wrong format",
-                    Recordings({{"a.tvr", Spec(2, 250)}, {"b.tvr", Spec(2, 250, "TESVARXXX")}}),
+                    Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(2, 250, "TESVARXXX")}}),
                     {"a.tvr", "b.tvr"}, kWrongFormatText, "", false},
         RefusalCase{"frequency mismatch",
-                    Recordings({{"a.tvr", Spec(2, 250)}, {"b.tvr", Spec(2, 500)}}),
+                    Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(2, 500)}}),
                     {"a.tvr", "b.tvr"}, kFrequencyMismatchText, "Ошибка", false},
         RefusalCase{"channel count mismatch",
-                    Recordings({{"a.tvr", Spec(2, 250)}, {"b.tvr", Spec(4, 250)}}),
+                    Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(4, 250)}}),
                     {"a.tvr", "b.tvr"}, kChannelMismatchText, "Ошибка", false},
         // The earlier output joined again: its name is the output's, so writing the
         // output would destroy it.
         RefusalCase{"output is one of the inputs",
-                    Recordings({{"a.tvr", Spec(2, 250)}, {"Collected2_a.tvr", Spec(2, 250)}}),
+                    Recordings({{"a.tvr", Layout(2, 250)}, {"Collected2_a.tvr", Layout(2, 250)}}),
                     {"a.tvr", "Collected2_a.tvr"}, kOutputIsInputText, "Ошибка", false},
         RefusalCase{"more files than the table holds", ManyRecordings(257),
                     Names(ManyRecordings(257)), "Выберите не более 256 файлов для объединения", "Ошибка",

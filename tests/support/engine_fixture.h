@@ -27,14 +27,14 @@ class EngineTest : public ::testing::Test {
   }
 
   // Writes a recording named `name` in the test directory and adds it to the table.
-  std::string Add(const std::string& name, const RecordingSpec& spec) {
+  std::string Add(const std::string& name, const RecordingLayout& layout) {
     const std::string path = dir / name;
-    WriteRecording(path, spec);
+    WriteRecording(path, layout);
     EXPECT_TRUE(table->Add(path.c_str()));
     return path;
   }
-  std::string Add(const std::string& name, const RecordingSpec& spec, FileTime created) {
-    const std::string path = Add(name, spec);
+  std::string Add(const std::string& name, const RecordingLayout& layout, FileTime created) {
+    const std::string path = Add(name, layout);
     SetCreationTime(path, created);
     return path;
   }

@@ -11,32 +11,32 @@
 
 namespace tvr::test {
 
-std::vector<unsigned char> HeaderBytes(const RecordingSpec& spec) {
-  const int nch = spec.channels & 0x1FF;
+std::vector<unsigned char> HeaderBytes(const RecordingLayout& layout) {
+  const int nch = layout.channels & 0x1FF;
   std::vector<unsigned char> h(HeaderSize(nch), 0);
   // Uninterpreted prefixes get bytes of their own, so a reader that takes a field from
   // the wrong place sees garbage.
   for (std::size_t i = 0; i < h.size(); ++i) h[i] = static_cast<unsigned char>(0xA0 + i % 31);
   for (std::size_t i = 0; i < h.size() && i < 32; ++i) h[i] = 0;
-  for (std::size_t i = 0; i < spec.signature.size() && i < 32; ++i) {
-    h[i] = static_cast<unsigned char>(spec.signature[i]);
+  for (std::size_t i = 0; i < layout.signature.size() && i < 32; ++i) {
+    h[i] = static_cast<unsigned char>(layout.signature[i]);
   }
-  StoreU32(&h[kAcquisitionMaskOffset], spec.mask);
-  StoreU32(&h[kChannelWordOffset], static_cast<std::uint32_t>(nch) | spec.channelWordExtra);
-  StoreDouble(&h[kFreqOffset], spec.freq);
-  h[kTypeOffset] = static_cast<unsigned char>(spec.type);
-  h[kLowerOffset] = static_cast<unsigned char>(spec.lower);
-  h[kNbitsOffset] = static_cast<unsigned char>(spec.nbits);
-  StoreU32(&h[kRangeMaskOffset], spec.rangeMask);
-  StoreDouble(&h[kMinRangeOffset], spec.minrange);
-  StoreDouble(&h[kMaxRangeOffset], spec.maxrange);
+  StoreU32(&h[kAcquisitionMaskOffset], layout.mask);
+  StoreU32(&h[kChannelWordOffset], static_cast<std::uint32_t>(nch) | layout.channelWordExtra);
+  StoreDouble(&h[kFreqOffset], layout.freq);
+  h[kTypeOffset] = static_cast<unsigned char>(layout.type);
+  h[kLowerOffset] = static_cast<unsigned char>(layout.lower);
+  h[kNbitsOffset] = static_cast<unsigned char>(layout.nbits);
+  StoreU32(&h[kRangeMaskOffset], layout.rangeMask);
+  StoreDouble(&h[kMinRangeOffset], layout.minrange);
+  StoreDouble(&h[kMaxRangeOffset], layout.maxrange);
   for (int i = 0; i < nch; ++i) {
     unsigned char* record = &h[kChannelRecordsOffset + kChannelRecordSize * static_cast<unsigned>(i)];
     StoreU32(record, static_cast<std::uint32_t>(i + 1));
-    StoreDouble(record + 4, spec.minrange * (i + 1));
-    StoreDouble(record + 12, spec.maxrange * (i + 1));
+    StoreDouble(record + 4, layout.minrange * (i + 1));
+    StoreDouble(record + 12, layout.maxrange * (i + 1));
   }
-  StoreU32(&h[OffsetFieldOffset(nch)], spec.off != 0 ? spec.off : HeaderSize(nch));
+  StoreU32(&h[OffsetFieldOffset(nch)], layout.off != 0 ? layout.off : HeaderSize(nch));
   return h;
 }
 
@@ -46,26 +46,26 @@ unsigned char SampleByte(unsigned seed, std::uint64_t index) {
   return static_cast<unsigned char>(x);
 }
 
-void WriteRecording(const std::filesystem::path& path, const RecordingSpec& spec) {
-  std::vector<unsigned char> bytes = HeaderBytes(spec);
-  const std::uint64_t width = static_cast<std::uint64_t>(spec.channels & 0x1FF) * 4;
-  const std::uint64_t dataBytes = static_cast<std::uint64_t>(spec.frames) * width +
-                                  static_cast<std::uint64_t>(spec.trailingBytes);
+void WriteRecording(const std::filesystem::path& path, const RecordingLayout& layout) {
+  std::vector<unsigned char> bytes = HeaderBytes(layout);
+  const std::uint64_t width = static_cast<std::uint64_t>(layout.channels & 0x1FF) * 4;
+  const std::uint64_t dataBytes = static_cast<std::uint64_t>(layout.frames) * width +
+                                  static_cast<std::uint64_t>(layout.trailingBytes);
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!spec.sparseData) {
+    if (!layout.sparseData) {
       const std::size_t headerSize = bytes.size();
       bytes.resize(headerSize + dataBytes);
-      for (std::uint64_t i = 0; i < dataBytes; ++i) bytes[headerSize + i] = SampleByte(spec.seed, i);
+      for (std::uint64_t i = 0; i < dataBytes; ++i) bytes[headerSize + i] = SampleByte(layout.seed, i);
     }
     std::size_t keep = bytes.size();
-    if (spec.truncateAt >= 0 && static_cast<std::size_t>(spec.truncateAt) < keep) {
-      keep = static_cast<std::size_t>(spec.truncateAt);
+    if (layout.truncateAt >= 0 && static_cast<std::size_t>(layout.truncateAt) < keep) {
+      keep = static_cast<std::size_t>(layout.truncateAt);
     }
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(keep));
     if (!out) throw std::runtime_error("cannot write " + path.string());
   }
-  if (spec.sparseData) std::filesystem::resize_file(path, HeaderBytes(spec).size() + dataBytes);
+  if (layout.sparseData) std::filesystem::resize_file(path, HeaderBytes(layout).size() + dataBytes);
 }
 
 void SetCreationTime(const std::filesystem::path& path, FileTime utc) {

@@ -11,7 +11,7 @@
 
 namespace tvr::test {
 
-struct RecordingSpec {
+struct RecordingLayout {
   int channels = 2;                   // the low 9 bits of the channel word
   std::uint32_t channelWordExtra = 0;  // ORed into the channel word (bits 9 to 31)
   double freq = 250.0;
@@ -31,10 +31,10 @@ struct RecordingSpec {
   bool sparseData = false;             // leave the data region a hole (huge files)
 };
 
-std::vector<unsigned char> HeaderBytes(const RecordingSpec& spec);
+std::vector<unsigned char> HeaderBytes(const RecordingLayout& layout);
 // The byte at `index` of the data region of a recording written with `seed`.
 unsigned char SampleByte(unsigned seed, std::uint64_t index);
-void WriteRecording(const std::filesystem::path& path, const RecordingSpec& spec);
+void WriteRecording(const std::filesystem::path& path, const RecordingLayout& layout);
 
 // Makes the file's creation time, as the program reads it, `utc`: its last-write time is
 // set, which both Wine and the POSIX platform report when it is the earlier time.

@@ -13,14 +13,14 @@ int main(int argc, char** argv) {
                  "usage: tvrgen PATH CHANNELS FREQ FRAMES [SEED [YYYY-MM-DDTHH:MM:SS [TRAILING]]]\n");
     return 2;
   }
-  tvr::test::RecordingSpec spec;
-  spec.channels = std::atoi(argv[2]);
-  spec.freq = std::atof(argv[3]);
-  spec.frames = std::atoll(argv[4]);
-  if (argc > 5) spec.seed = static_cast<unsigned>(std::atoi(argv[5]));
-  if (argc > 7) spec.trailingBytes = std::atoi(argv[7]);
+  tvr::test::RecordingLayout layout;
+  layout.channels = std::atoi(argv[2]);
+  layout.freq = std::atof(argv[3]);
+  layout.frames = std::atoll(argv[4]);
+  if (argc > 5) layout.seed = static_cast<unsigned>(std::atoi(argv[5]));
+  if (argc > 7) layout.trailingBytes = std::atoi(argv[7]);
   try {
-    tvr::test::WriteRecording(argv[1], spec);
+    tvr::test::WriteRecording(argv[1], layout);
     if (argc > 6) {
       int y, mo, d, h, mi, s;
       if (std::sscanf(argv[6], "%d-%d-%dT%d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6) {
