@@ -36,8 +36,8 @@ bool TakeSelection(tvr::DialogOutcome outcome) {
       return false;
     case tvr::SelectionStatus::kPathTooLong: {
       char path[tvr::kSelectionBufferSize];
-      if (*result.name == '\0' || !tvr::JoinPath(result.directory, result.name, '\\', path,
-                                                 sizeof path)) {
+      if (*result.name == '\0' ||
+          !tvr::JoinPath(result.directory, result.name, '\\', path, sizeof path)) {
         std::snprintf(path, sizeof path, "%s", result.directory);
       }
       std::snprintf(message, sizeof message, tvr::kPathTooLongText, path);

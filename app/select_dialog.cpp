@@ -20,8 +20,8 @@ namespace {
 constexpr DWORD kOpenFileNameSize = 76;
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == kOpenFileNameSize);
 
-constexpr DWORD kFlags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_ALLOWMULTISELECT |
-                         OFN_ENABLEHOOK | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+constexpr DWORD kFlags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_ENABLEHOOK |
+                         OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 static_assert(kFlags == 0x88022C);
 
 }  // namespace
@@ -84,7 +84,7 @@ DialogOutcome SelectRecordings(const char* title, const char* filter, const char
   // Zero is a cancel; anything else a failure, of which only a full buffer means the user
   // can do better (by choosing fewer files).
   return ::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? DialogOutcome::kTooMany
-                                                            : DialogOutcome::kCancelled;
+                                                          : DialogOutcome::kCancelled;
 }
 
 }  // namespace tvr

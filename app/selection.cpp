@@ -60,8 +60,8 @@ bool InitialFileName(const char* currentDirectory, const char* pattern, char* ou
                      std::size_t size) {
   std::size_t length = std::strlen(currentDirectory);
   if (length == 3 && currentDirectory[2] == '\\') length = 2;
-  const int n = std::snprintf(out, size, "%.*s%s", static_cast<int>(length), currentDirectory,
-                              pattern);
+  const int n =
+      std::snprintf(out, size, "%.*s%s", static_cast<int>(length), currentDirectory, pattern);
   return n >= 0 && static_cast<std::size_t>(n) < size;
 }
 

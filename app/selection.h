@@ -36,8 +36,7 @@ SelectionResult ParseSelection(const char* list, char separator, FileTable& tabl
 
 // Joins a directory and a name with one separator (none is added after a directory that
 // already ends with one, such as a drive root). False when it does not fit `size`.
-bool JoinPath(const char* directory, const char* name, char separator, char* out,
-              std::size_t size);
+bool JoinPath(const char* directory, const char* name, char separator, char* out, std::size_t size);
 
 // The dialog's initial file name: the current directory followed by `pattern`, with a
 // drive root such as "C:\" cut to "C:" so that the pattern's own backslash is the only one.

@@ -84,8 +84,8 @@ int FillTable(Platform& platform, const std::vector<std::string>& files, FileTab
     const std::string path = NativePath(file);
     if (!table.Add(path.c_str())) {
       char text[64];
-      std::snprintf(text, sizeof text, "tvr: a path longer than %zu bytes: ",
-                    sizeof table.entries[0].name - 1);
+      std::snprintf(text, sizeof text,
+                    "tvr: a path longer than %zu bytes: ", sizeof table.entries[0].name - 1);
       static_cast<void>(Write(Stream::kErr, text + PathToUtf8(path.c_str()) + "\n"));
       return kExitRefused;
     }
@@ -108,15 +108,24 @@ void NameFailedFile(Platform& platform, RunStatus status, const FileTable& table
 
 const char* VerdictName(RunStatus status) {
   switch (status) {
-    case RunStatus::kDone: return "ok";
-    case RunStatus::kOpenFailed: return "open failed";
-    case RunStatus::kBadFormat: return "wrong file format";
-    case RunStatus::kBadChannelCount: return "unsupported channel count";
-    case RunStatus::kFrequencyMismatch: return "frequency mismatch";
-    case RunStatus::kChannelMismatch: return "channel count mismatch";
-    case RunStatus::kOutputIsInput: return "output is an input";
-    case RunStatus::kReadError: return "read error";
-    case RunStatus::kWriteError: return "write error";
+    case RunStatus::kDone:
+      return "ok";
+    case RunStatus::kOpenFailed:
+      return "open failed";
+    case RunStatus::kBadFormat:
+      return "wrong file format";
+    case RunStatus::kBadChannelCount:
+      return "unsupported channel count";
+    case RunStatus::kFrequencyMismatch:
+      return "frequency mismatch";
+    case RunStatus::kChannelMismatch:
+      return "channel count mismatch";
+    case RunStatus::kOutputIsInput:
+      return "output is an input";
+    case RunStatus::kReadError:
+      return "read error";
+    case RunStatus::kWriteError:
+      return "write error";
   }
   return "unknown";
 }
@@ -250,8 +259,8 @@ int RunCheck(const CheckOptions& options) {
     out(line + p["path"].get<std::string>() + "\n");
   }
   out("total frames: " + std::to_string(start) + "\n");
-  out("duration: " + Number(static_cast<double>(start) / frequency) + " s at " +
-      Number(frequency) + " Hz\n");
+  out("duration: " + Number(static_cast<double>(start) / frequency) + " s at " + Number(frequency) +
+      " Hz\n");
   out("output: " + plan["output"].get<std::string>() + "\n");
   out("verdict: " + plan["verdict"].get<std::string>() + "\n");
   return out.Finish(ExitStatusFor(status));

@@ -21,8 +21,9 @@ int UsageExit(const CLI::App& app, const CLI::ParseError& error) {
 }
 
 void AddOrderOption(CLI::App* command, std::string* order) {
-  command->add_option("--order", *order,
-                      "time: by creation time, earliest first (default); given: as listed")
+  command
+      ->add_option("--order", *order,
+                   "time: by creation time, earliest first (default); given: as listed")
       ->check(CLI::IsMember({"time", "given"}));
 }
 
@@ -44,8 +45,7 @@ int main(int argc, char** argv) {
   AddOrderOption(joinCommand, &joinOrder);
   joinCommand->add_option("--trace", join.trace, "Write the trace log to FILE")
       ->option_text("FILE");
-  joinCommand->add_flag("-q,--quiet", join.quiet,
-                        "No progress bar and no output path on success");
+  joinCommand->add_flag("-q,--quiet", join.quiet, "No progress bar and no output path on success");
   joinCommand->add_option("FILE", join.files, "Recordings to join")->required();
 
   tvr::cli::CheckOptions check;

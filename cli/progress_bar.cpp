@@ -62,7 +62,8 @@ bool ProgressBar::Open() {
   if (!enabled_) return false;
   start_ = std::chrono::steady_clock::now();
   const std::int64_t width =
-      table_.count > 0 ? static_cast<std::int64_t>(table_.entries[0].channelCount) * kSampleBytes : 0;
+      table_.count > 0 ? static_cast<std::int64_t>(table_.entries[0].channelCount) * kSampleBytes
+                       : 0;
   totalBytes_ = static_cast<double>(totals_.nallsamp * width);
   Draw();
   return true;

@@ -35,8 +35,8 @@ bool BuildOutputPath(const char* earliest, int fileCount, char separator, char* 
   const char* name = slash != nullptr ? slash + 1 : earliest;
   int n;
   if (slash != nullptr) {
-    n = std::snprintf(out, size, "%.*s%cCollected%d_%s", dirLength, earliest, separator,
-                      fileCount, name);
+    n = std::snprintf(out, size, "%.*s%cCollected%d_%s", dirLength, earliest, separator, fileCount,
+                      name);
   } else {
     n = std::snprintf(out, size, "Collected%d_%s", fileCount, name);
   }
@@ -53,8 +53,7 @@ constexpr std::uint32_t kCopyBufferSize = 1u << 20;
 // The state of one join, so that every failure path releases the same things.
 class Join {
  public:
-  explicit Join(MergeContext& context)
-      : c_(context), p_(context.platform), table_(context.table) {}
+  explicit Join(MergeContext& context) : c_(context), p_(context.platform), table_(context.table) {}
 
   RunStatus Run();
 

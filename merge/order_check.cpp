@@ -28,8 +28,8 @@ RunStatus CheckConsistency(Platform& platform, TraceLog& trace, const FileTable&
     const FileEntry& entry = table.entries[k];
     const SystemTime t = platform.ToSystemTime(entry.localCreationTime);
     char line[1024];
-    std::snprintf(line, sizeof line, "%02d.%02d.%d %02d:%02d:%02d", t.day, t.month, t.year,
-                  t.hour, t.minute, t.second);
+    std::snprintf(line, sizeof line, "%02d.%02d.%d %02d:%02d:%02d", t.day, t.month, t.year, t.hour,
+                  t.minute, t.second);
     trace.TraceLine(line);
     // `!=` on floats is true for a NaN on either side, which is what we want.
     if (entry.frequency != reference.frequency) status = 1;
@@ -47,8 +47,8 @@ RunStatus CheckConsistency(Platform& platform, TraceLog& trace, const FileTable&
 }
 
 RunStatus MergeRecordings(MergeContext& context) {
-  RunStatus status = ScanRecordings(context.platform, context.trace, context.table,
-                                    &context.totals);
+  RunStatus status =
+      ScanRecordings(context.platform, context.trace, context.table, &context.totals);
   if (status != RunStatus::kDone) return status;
   if (context.orderByTime) OrderByCreationTime(context.platform, context.table);
   status = CheckConsistency(context.platform, context.trace, context.table);

@@ -58,8 +58,8 @@ class Platform {
   // Copies `bytes` bytes from the current position of `from` to that of `to`, through
   // `buffer` where the platform has no faster path. A short source is a read failure:
   // nothing that was not read is ever written.
-  virtual CopyResult CopyBytes(FileHandle from, FileHandle to, std::uint64_t bytes,
-                               void* buffer, std::uint32_t bufferSize);
+  virtual CopyResult CopyBytes(FileHandle from, FileHandle to, std::uint64_t bytes, void* buffer,
+                               std::uint32_t bufferSize);
 
   // Whole files, by path.
   virtual bool RemoveFile(const char* path) = 0;

@@ -123,9 +123,9 @@ CopyResult PosixPlatform::CopyBytes(FileHandle from, FileHandle to, std::uint64_
                                     void* buffer, std::uint32_t bufferSize) {
   // The kernel copies without passing the data through user space where it can.
   while (bytes > 0) {
-    const ssize_t n = ::copy_file_range(Fd(from), nullptr, Fd(to), nullptr,
-                                        static_cast<size_t>(bytes < (1u << 30) ? bytes : (1u << 30)),
-                                        0);
+    const ssize_t n =
+        ::copy_file_range(Fd(from), nullptr, Fd(to), nullptr,
+                          static_cast<size_t>(bytes < (1u << 30) ? bytes : (1u << 30)), 0);
     if (n > 0) {
       bytes -= static_cast<std::uint64_t>(n);
       continue;
@@ -163,7 +163,8 @@ bool PosixPlatform::CreateTempFile(const char* directory, char* path, std::size_
 }
 
 bool PosixPlatform::SameFile(const char* a, const char* b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   if (::stat(a, &sa) != 0 || ::stat(b, &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -178,8 +179,9 @@ FileTime PosixPlatform::ToLocalTime(FileTime utc) {
   const time_t now = std::time(nullptr);
   struct tm local {};
   ::localtime_r(&now, &local);
-  return FileTime{utc.ticks + static_cast<std::uint64_t>(static_cast<std::int64_t>(local.tm_gmtoff) *
-                                                         static_cast<std::int64_t>(kTicksPerSecond))};
+  return FileTime{utc.ticks +
+                  static_cast<std::uint64_t>(static_cast<std::int64_t>(local.tm_gmtoff) *
+                                             static_cast<std::int64_t>(kTicksPerSecond))};
 }
 
 SystemTime PosixPlatform::ToSystemTime(FileTime time) { return TicksToSystemTime(time); }

@@ -58,9 +58,9 @@ SystemTime TicksToSystemTime(FileTime time) {
 }
 
 FileTime SystemTimeToTicks(const SystemTime& t) {
-  const std::int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month),
-                                          static_cast<unsigned>(t.day)) +
-                            static_cast<std::int64_t>(kUnixEpochTicks / kTicksPerSecond / 86400);
+  const std::int64_t days =
+      DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) +
+      static_cast<std::int64_t>(kUnixEpochTicks / kTicksPerSecond / 86400);
   const std::int64_t seconds = days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
   return FileTime{static_cast<std::uint64_t>(seconds) * kTicksPerSecond +
                   static_cast<std::uint64_t>(t.milliseconds) * 10000};

@@ -106,11 +106,11 @@ bool Win32Platform::CreateTempFile(const char* directory, char* path, std::size_
 bool Win32Platform::SameFile(const char* a, const char* b) {
   // Identity, not spelling: the volume and file index of two open handles.
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  const HANDLE ha = ::CreateFileA(a, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                  nullptr);
+  const HANDLE ha =
+      ::CreateFileA(a, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (ha == INVALID_HANDLE_VALUE) return false;
-  const HANDLE hb = ::CreateFileA(b, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                  nullptr);
+  const HANDLE hb =
+      ::CreateFileA(b, 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   bool same = false;
   if (hb != INVALID_HANDLE_VALUE) {
     BY_HANDLE_FILE_INFORMATION ia, ib;

@@ -35,22 +35,22 @@ struct FileTable {
 // Everything a run outcome can be. Every stage reports one of these.
 enum class RunStatus {
   kDone,
-  kOpenFailed,        // a recording could not be opened: the run ends quietly
-  kBadFormat,         // no signature, or the file ends inside its header
-  kBadChannelCount,   // 0 or more than 256 channels
+  kOpenFailed,       // a recording could not be opened: the run ends quietly
+  kBadFormat,        // no signature, or the file ends inside its header
+  kBadChannelCount,  // 0 or more than 256 channels
   kFrequencyMismatch,
   kChannelMismatch,
-  kOutputIsInput,     // the output would overwrite one of the recordings
+  kOutputIsInput,  // the output would overwrite one of the recordings
   kReadError,
   kWriteError,
 };
 
 // What the scan keeps for the whole run besides the table.
 struct ScanTotals {
-  std::int64_t nallsamp = 0;     // frames of all recordings
-  int channelCount = 0;          // of the recording scanned last: the frame width
-  int failedIndex = -1;          // the record the scan stopped at, if it stopped
-  RecordingHeader lastHeader;    // of the recording scanned last
+  std::int64_t nallsamp = 0;   // frames of all recordings
+  int channelCount = 0;        // of the recording scanned last: the frame width
+  int failedIndex = -1;        // the record the scan stopped at, if it stopped
+  RecordingHeader lastHeader;  // of the recording scanned last
 };
 
 }  // namespace tvr

@@ -29,14 +29,14 @@ void TraceHeader(TraceLog& trace, const RecordingHeader& h, HeaderStage stage) {
     trace.TraceLine(line);
   }
   if (stage >= HeaderStage::kRange) {
-    std::snprintf(line, sizeof line, "mask=%08x minrange=%lg maxrange=%lg", h.rangeMask,
-                  h.minrange, h.maxrange);
+    std::snprintf(line, sizeof line, "mask=%08x minrange=%lg maxrange=%lg", h.rangeMask, h.minrange,
+                  h.maxrange);
     trace.TraceLine(line);
   }
   if (stage >= HeaderStage::kChannels) {
     const ChannelRecord& last = h.channels[h.nch - 1];
-    std::snprintf(line, sizeof line, "nch=%d minrange=%lg maxrange=%lg", last.number,
-                  last.minrange, last.maxrange);
+    std::snprintf(line, sizeof line, "nch=%d minrange=%lg maxrange=%lg", last.number, last.minrange,
+                  last.maxrange);
     trace.TraceLine(line);
   }
   if (stage >= HeaderStage::kOffset) {

@@ -20,7 +20,6 @@ void ShowPathError(Platform& platform, const char* format, const char* path);
 // Scans the table in order, index 0 first, tracing each step. Stops at the first
 // recording that cannot be used, after telling the user why (except for a file that
 // cannot be opened, which ends the run quietly).
-RunStatus ScanRecordings(Platform& platform, TraceLog& trace, FileTable& table,
-                         ScanTotals* totals);
+RunStatus ScanRecordings(Platform& platform, TraceLog& trace, FileTable& table, ScanTotals* totals);
 
 }  // namespace tvr

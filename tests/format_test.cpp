@@ -1,7 +1,8 @@
 // The header layout: where each field is read from, and what the channel word means.
+#include "recording/format.h"
+
 #include <gtest/gtest.h>
 
-#include "recording/format.h"
 #include "tests/support/engine_fixture.h"
 
 namespace tvr::test {
@@ -62,8 +63,7 @@ struct ChannelWordCase {
   std::uint32_t headerBytes;
 };
 
-class ChannelWordTest : public FormatTest,
-                        public ::testing::WithParamInterface<ChannelWordCase> {};
+class ChannelWordTest : public FormatTest, public ::testing::WithParamInterface<ChannelWordCase> {};
 
 TEST_P(ChannelWordTest, LowNineBitsAreTheChannelCount) {
   const ChannelWordCase& c = GetParam();
@@ -80,10 +80,10 @@ TEST_P(ChannelWordTest, LowNineBitsAreTheChannelCount) {
 
 INSTANTIATE_TEST_SUITE_P(
     Words, ChannelWordTest,
-    ::testing::Values(ChannelWordCase{0x00000002, 2, 0, 280},     // data at 280
-                      ChannelWordCase{0x00000010, 16, 0, 560},    // data at 560
-                      ChannelWordCase{0x00010203, 3, 1, 300},     // bit 9 set, ndev 1
-                      ChannelWordCase{0xFFFFFE01, 1, -1, 260},    // ndev is signed
+    ::testing::Values(ChannelWordCase{0x00000002, 2, 0, 280},       // data at 280
+                      ChannelWordCase{0x00000010, 16, 0, 560},      // data at 560
+                      ChannelWordCase{0x00010203, 3, 1, 300},       // bit 9 set, ndev 1
+                      ChannelWordCase{0xFFFFFE01, 1, -1, 260},      // ndev is signed
                       ChannelWordCase{0x00000100, 256, 0, 5360}));  // the largest count
 
 struct BadHeaderCase {
@@ -110,24 +110,30 @@ RecordingLayout With(void (*change)(RecordingLayout&)) {
 INSTANTIATE_TEST_SUITE_P(
     Headers, BadHeaderTest,
     ::testing::Values(
-        BadHeaderCase{"wrong signature", With([](RecordingLayout& s) { s.signature = "TESVARFFX"; }),
+        BadHeaderCase{"wrong signature",
+                      With([](RecordingLayout& s) { s.signature = "TESVARFFX"; }),
                       HeaderStatus::kBadSignature},
         BadHeaderCase{"shorter than the signature",
-                      With([](RecordingLayout& s) { s.truncateAt = 8; }), HeaderStatus::kBadSignature},
+                      With([](RecordingLayout& s) { s.truncateAt = 8; }),
+                      HeaderStatus::kBadSignature},
         BadHeaderCase{"empty file", With([](RecordingLayout& s) { s.truncateAt = 0; }),
                       HeaderStatus::kBadSignature},
         BadHeaderCase{"ends inside the signature block",
-                      With([](RecordingLayout& s) { s.truncateAt = 20; }), HeaderStatus::kTruncated},
+                      With([](RecordingLayout& s) { s.truncateAt = 20; }),
+                      HeaderStatus::kTruncated},
         BadHeaderCase{"ends inside the channel records",
-                      With([](RecordingLayout& s) { s.truncateAt = 180; }), HeaderStatus::kTruncated},
+                      With([](RecordingLayout& s) { s.truncateAt = 180; }),
+                      HeaderStatus::kTruncated},
         BadHeaderCase{"ends one byte before the data",
-                      With([](RecordingLayout& s) { s.truncateAt = 279; }), HeaderStatus::kTruncated},
+                      With([](RecordingLayout& s) { s.truncateAt = 279; }),
+                      HeaderStatus::kTruncated},
         BadHeaderCase{"no channels", With([](RecordingLayout& s) { s.channels = 0; }),
                       HeaderStatus::kBadChannelCount},
         BadHeaderCase{"257 channels", With([](RecordingLayout& s) { s.channels = 257; }),
                       HeaderStatus::kBadChannelCount},
         BadHeaderCase{"511 channels", With([](RecordingLayout& s) { s.channels = 511; }),
-                      HeaderStatus::kBadChannelCount}), CaseName());
+                      HeaderStatus::kBadChannelCount}),
+    CaseName());
 
 TEST_F(FormatTest, ReadFailureIsNotTakenForAShortFile) {
   platform.FailNth(Op::kRead, 2);

@@ -92,9 +92,8 @@ TEST_F(JoinTest, EarliestWholeThenLaterFramesInTimeOrder) {
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(Leftovers(paths).empty());
   EXPECT_EQ(progress.files, paths);
-  EXPECT_EQ(progress.events,
-            (std::vector<std::string>{"open", "file", "file", "percent", "file", "percent", "finish",
-                                      "wait"}));
+  EXPECT_EQ(progress.events, (std::vector<std::string>{"open", "file", "file", "percent", "file",
+                                                       "percent", "finish", "wait"}));
 }
 
 TEST_F(JoinTest, OutputCarriesTheEarliestsCreationTime) {
@@ -138,15 +137,16 @@ TEST_P(PercentTest, SendsWhatAFrameByFrameCopyWouldSend) {
   EXPECT_EQ(ReadAll(output), ExpectedJoin(paths, 2));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Percents, PercentTest,
-    ::testing::Values(PercentCase{"100, 50, 50: 50 first, 100 last", {100, 50, 50}},
-                      PercentCase{"150 frames never pass 100", {50, 100}},
-                      PercentCase{"three frames", {1, 1, 1}},
-                      PercentCase{"no frames at all", {0, 0}},
-                      PercentCase{"nothing after the earliest", {20, 0}},
-                      PercentCase{"step of 100", {5000, 5050}},
-                      PercentCase{"blocks of megabytes", {200000, 800000, 3}}), CaseName());
+INSTANTIATE_TEST_SUITE_P(Percents, PercentTest,
+                         ::testing::Values(PercentCase{"100, 50, 50: 50 first, 100 last",
+                                                       {100, 50, 50}},
+                                           PercentCase{"150 frames never pass 100", {50, 100}},
+                                           PercentCase{"three frames", {1, 1, 1}},
+                                           PercentCase{"no frames at all", {0, 0}},
+                                           PercentCase{"nothing after the earliest", {20, 0}},
+                                           PercentCase{"step of 100", {5000, 5050}},
+                                           PercentCase{"blocks of megabytes", {200000, 800000, 3}}),
+                         CaseName());
 
 TEST(PercentCounterTest, NeverPassesOneHundred) {
   for (std::int64_t total : {1, 99, 150, 9999, 10000, 10099, 123456}) {
@@ -195,8 +195,8 @@ struct FaultCase {
   const char* what;
   Op op;
   int nth;  // counted from the start of the run: the scan of two 2-channel files opens,
-           // closes and sizes each once and reads 16 times; the earliest's 2.4 MB take
-           // three 1 MiB blocks
+            // closes and sizes each once and reads 16 times; the earliest's 2.4 MB take
+            // three 1 MiB blocks
   RunStatus status;
   Named named;
   bool outputWritten;  // the join got as far as putting the output in place
@@ -216,11 +216,13 @@ TEST_P(JoinFaultTest, StopsCleansUpAndSaysWhichFile) {
 
   EXPECT_EQ(Merge(), c.status) << c.what;
   ASSERT_EQ(platform.messages.size(), 1u) << c.what;
-  const std::string& named =
-      c.named == Named::kOutput ? old : c.named == Named::kFirst ? paths[0] : paths[1];
-  EXPECT_EQ(platform.messages[0].text,
-            (c.status == RunStatus::kReadError ? "Ошибка чтения файла\n" : "Ошибка записи файла\n") +
-                named)
+  const std::string& named = c.named == Named::kOutput  ? old
+                             : c.named == Named::kFirst ? paths[0]
+                                                        : paths[1];
+  EXPECT_EQ(
+      platform.messages[0].text,
+      (c.status == RunStatus::kReadError ? "Ошибка чтения файла\n" : "Ошибка записи файла\n") +
+          named)
       << c.what;
   EXPECT_EQ(platform.messages[0].caption, "Ошибка");
   EXPECT_EQ(platform.messages[0].style, kMbIconError);
@@ -239,38 +241,38 @@ TEST_P(JoinFaultTest, StopsCleansUpAndSaysWhichFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, JoinFaultTest,
-    ::testing::Values(
-        FaultCase{"earliest cannot be opened again", Op::kOpenRead, 3, RunStatus::kReadError,
-                  Named::kFirst, false},
-        FaultCase{"later file cannot be opened", Op::kOpenRead, 4, RunStatus::kReadError,
-                  Named::kSecond, false},
-        FaultCase{"first block of the earliest", Op::kRead, 17, RunStatus::kReadError,
-                  Named::kFirst, false},
-        FaultCase{"first block of the later file", Op::kRead, 20, RunStatus::kReadError,
-                  Named::kSecond, false},
-        FaultCase{"a later block of the later file", Op::kRead, 21, RunStatus::kReadError,
-                  Named::kSecond, false},
-        FaultCase{"size of the later file", Op::kGetSize, 3, RunStatus::kReadError,
-                  Named::kSecond, false},
-        FaultCase{"seek in the later file", Op::kSeek, 1, RunStatus::kReadError, Named::kSecond,
-                  false},
-        FaultCase{"first write", Op::kWrite, 1, RunStatus::kWriteError, Named::kOutput, false},
-        FaultCase{"a write of the later frames", Op::kWrite, 4, RunStatus::kWriteError,
-                  Named::kOutput, false},
-        FaultCase{"temporary file", Op::kTempFile, 1, RunStatus::kWriteError, Named::kOutput,
-                  false},
-        FaultCase{"open of the output", Op::kOpenWrite, 1, RunStatus::kWriteError, Named::kOutput,
-                  false},
-        FaultCase{"closing the earliest", Op::kClose, 3, RunStatus::kReadError, Named::kFirst,
-                  false},
-        FaultCase{"closing the later file", Op::kClose, 4, RunStatus::kReadError, Named::kSecond,
-                  false},
-        FaultCase{"closing the output", Op::kClose, 5, RunStatus::kWriteError, Named::kOutput,
-                  false},
-        FaultCase{"moving the output into place", Op::kMove, 1, RunStatus::kWriteError,
-                  Named::kOutput, false},
-        FaultCase{"stamping the times", Op::kStamp, 1, RunStatus::kWriteError, Named::kOutput,
-                  true}),
+    ::testing::Values(FaultCase{"earliest cannot be opened again", Op::kOpenRead, 3,
+                                RunStatus::kReadError, Named::kFirst, false},
+                      FaultCase{"later file cannot be opened", Op::kOpenRead, 4,
+                                RunStatus::kReadError, Named::kSecond, false},
+                      FaultCase{"first block of the earliest", Op::kRead, 17, RunStatus::kReadError,
+                                Named::kFirst, false},
+                      FaultCase{"first block of the later file", Op::kRead, 20,
+                                RunStatus::kReadError, Named::kSecond, false},
+                      FaultCase{"a later block of the later file", Op::kRead, 21,
+                                RunStatus::kReadError, Named::kSecond, false},
+                      FaultCase{"size of the later file", Op::kGetSize, 3, RunStatus::kReadError,
+                                Named::kSecond, false},
+                      FaultCase{"seek in the later file", Op::kSeek, 1, RunStatus::kReadError,
+                                Named::kSecond, false},
+                      FaultCase{"first write", Op::kWrite, 1, RunStatus::kWriteError,
+                                Named::kOutput, false},
+                      FaultCase{"a write of the later frames", Op::kWrite, 4,
+                                RunStatus::kWriteError, Named::kOutput, false},
+                      FaultCase{"temporary file", Op::kTempFile, 1, RunStatus::kWriteError,
+                                Named::kOutput, false},
+                      FaultCase{"open of the output", Op::kOpenWrite, 1, RunStatus::kWriteError,
+                                Named::kOutput, false},
+                      FaultCase{"closing the earliest", Op::kClose, 3, RunStatus::kReadError,
+                                Named::kFirst, false},
+                      FaultCase{"closing the later file", Op::kClose, 4, RunStatus::kReadError,
+                                Named::kSecond, false},
+                      FaultCase{"closing the output", Op::kClose, 5, RunStatus::kWriteError,
+                                Named::kOutput, false},
+                      FaultCase{"moving the output into place", Op::kMove, 1,
+                                RunStatus::kWriteError, Named::kOutput, false},
+                      FaultCase{"stamping the times", Op::kStamp, 1, RunStatus::kWriteError,
+                                Named::kOutput, true}),
     CaseName());
 
 }  // namespace

@@ -72,8 +72,8 @@ TEST_P(CheckTest, LastDifferingRecordDecides) {
   } else {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, c.status == RunStatus::kFrequencyMismatch
-                                              ? "Несовпадение частот в объединяемых файлах"
-                                              : "Несовпадение числа каналов в объединяемых файлах");
+                                             ? "Несовпадение частот в объединяемых файлах"
+                                             : "Несовпадение числа каналов в объединяемых файлах");
     EXPECT_EQ(platform.messages[0].caption, "Ошибка");
     EXPECT_EQ(platform.messages[0].style, kMbIconError);
   }
@@ -93,14 +93,16 @@ INSTANTIATE_TEST_SUITE_P(
     Checks, CheckTest,
     ::testing::Values(
         CheckCase{"all equal", {{250, 2}, {250, 2}, {250, 2}}, RunStatus::kDone},
-        CheckCase{"channels then frequency", {{250, 2}, {250, 4}, {500, 2}},
+        CheckCase{"channels then frequency",
+                  {{250, 2}, {250, 4}, {500, 2}},
                   RunStatus::kFrequencyMismatch},
-        CheckCase{"frequency then channels", {{250, 2}, {500, 2}, {250, 4}},
-                  RunStatus::kChannelMismatch},
+        CheckCase{
+            "frequency then channels", {{250, 2}, {500, 2}, {250, 4}}, RunStatus::kChannelMismatch},
         CheckCase{"both in the last", {{250, 2}, {500, 2}, {500, 4}}, RunStatus::kChannelMismatch},
         CheckCase{"NaN in the earliest", {{kNaN, 2}, {kNaN, 2}}, RunStatus::kFrequencyMismatch},
-        CheckCase{"NaN earliest, channels last", {{kNaN, 2}, {kNaN, 3}},
-                  RunStatus::kChannelMismatch}), CaseName());
+        CheckCase{
+            "NaN earliest, channels last", {{kNaN, 2}, {kNaN, 3}}, RunStatus::kChannelMismatch}),
+    CaseName());
 
 struct FrequencyCase {
   double a;
@@ -141,26 +143,27 @@ TEST_F(OrderTest, CompleteTraceOfAJoin) {
   MergeContext context = Context();
   ASSERT_EQ(MergeRecordings(context), RunStatus::kDone);
   const std::string output = dir / "Collected2_a.tvr";
-  EXPECT_EQ(TraceText(), Lines({"Launched...",
-                                pb,
-                                "mask=000000ff nch=2 ndev=0 freq=250 type=1 lower=0 nbits=18",
-                                "Число каналов в файле равно 2",
-                                "mask=00000001 minrange=-10 maxrange=10",
-                                "nch=2 minrange=-20 maxrange=20",
-                                "off=280",
-                                "Размер файла=683 Смещение начала данных=280",
-                                pa,
-                                "mask=000000ff nch=2 ndev=0 freq=250 type=ffffff80 lower=0 nbits=18",
-                                "Число каналов в файле равно 2",
-                                "mask=00000001 minrange=-10 maxrange=10",
-                                "nch=2 minrange=-20 maxrange=20",
-                                "off=280",
-                                "Размер файла=1080 Смещение начала данных=280",
-                                "nallsamp=150(96)",
-                                "07.03.2021 09:05:00",
-                                "07.03.2021 10:00:00",
-                                pa,
-                                output}));
+  EXPECT_EQ(TraceText(),
+            Lines({"Launched...",
+                   pb,
+                   "mask=000000ff nch=2 ndev=0 freq=250 type=1 lower=0 nbits=18",
+                   "Число каналов в файле равно 2",
+                   "mask=00000001 minrange=-10 maxrange=10",
+                   "nch=2 minrange=-20 maxrange=20",
+                   "off=280",
+                   "Размер файла=683 Смещение начала данных=280",
+                   pa,
+                   "mask=000000ff nch=2 ndev=0 freq=250 type=ffffff80 lower=0 nbits=18",
+                   "Число каналов в файле равно 2",
+                   "mask=00000001 minrange=-10 maxrange=10",
+                   "nch=2 minrange=-20 maxrange=20",
+                   "off=280",
+                   "Размер файла=1080 Смещение начала данных=280",
+                   "nallsamp=150(96)",
+                   "07.03.2021 09:05:00",
+                   "07.03.2021 10:00:00",
+                   pa,
+                   output}));
 }
 
 }  // namespace

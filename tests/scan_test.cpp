@@ -1,7 +1,8 @@
 // The header scan: the table it fills, the messages it shows, the trace it writes.
+#include "recording/scan.h"
+
 #include <gtest/gtest.h>
 
-#include "recording/scan.h"
 #include "tests/support/engine_fixture.h"
 
 namespace tvr::test {
@@ -47,10 +48,10 @@ TEST_P(ScanSizeTest, FillsTheEntry) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, ScanSizeTest,
-    ::testing::Values(SizeCase{2, 100, 0, 0, 280, 800, 100},      // 280 + 800 bytes
-                      SizeCase{2, 100, 3, 0, 280, 803, 100},      // partial frame not counted
-                      SizeCase{16, 0, 0, 0, 560, 0, 0},           // only the header
-                      SizeCase{2, 100, 0, 1000, 280, 800, 100},   // `off` changes nothing
+    ::testing::Values(SizeCase{2, 100, 0, 0, 280, 800, 100},       // 280 + 800 bytes
+                      SizeCase{2, 100, 3, 0, 280, 803, 100},       // partial frame not counted
+                      SizeCase{16, 0, 0, 0, 560, 0, 0},            // only the header
+                      SizeCase{2, 100, 0, 1000, 280, 800, 100},    // `off` changes nothing
                       SizeCase{256, 3, 1023, 0, 5360, 4095, 3}));  // widest frame
 
 TEST_F(ScanTest, TracedChannelCountIgnoresTheHighBitsOfTheChannelWord) {
@@ -122,8 +123,9 @@ INSTANTIATE_TEST_SUITE_P(
                     RunStatus::kBadChannelCount, "Неподдерживаемое число каналов (0) в файле\n%s",
                     "Ошибка", kMbIconError},
         RefusalCase{"300 channels", [](RecordingLayout& s) { s.channels = 300; },
-                    RunStatus::kBadChannelCount,
-                    "Неподдерживаемое число каналов (300) в файле\n%s", "Ошибка", kMbIconError}), CaseName());
+                    RunStatus::kBadChannelCount, "Неподдерживаемое число каналов (300) в файле\n%s",
+                    "Ошибка", kMbIconError}),
+    CaseName());
 
 TEST_F(ScanTest, AFileThatCannotBeOpenedEndsTheScanQuietly) {
   RecordingLayout layout;
@@ -139,8 +141,7 @@ TEST_F(ScanTest, AFileThatCannotBeOpenedEndsTheScanQuietly) {
   const std::string text = TraceText();
   ASSERT_GE(text.size(), missing.size() + 2);
   // The log ends with the path of the file that could not be opened.
-  EXPECT_EQ(text.substr(text.size() - missing.size() - std::string(kEol).size()),
-            missing + kEol);
+  EXPECT_EQ(text.substr(text.size() - missing.size() - std::string(kEol).size()), missing + kEol);
 }
 
 TEST_F(ScanTest, FailedReadsOfSizeOrTimeAreReported) {

@@ -1,4 +1,6 @@
 // The selection list, the dialog's initial file name and the centring arithmetic.
+#include "app/selection.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "app/centre.h"
-#include "app/selection.h"
 #include "tests/support/engine_fixture.h"
 
 namespace tvr::test {
@@ -42,16 +43,17 @@ TEST_P(ParseSelectionTest, FillsTheTableInListedOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, ParseSelectionTest,
-    ::testing::Values(
-        ParseCase{"three names in one directory", List({"D:\\rec", "c.tvr", "a.tvr", "b.tvr"}),
-                  {"D:\\rec\\c.tvr", "D:\\rec\\a.tvr", "D:\\rec\\b.tvr"}},
-        ParseCase{"one full path", List({"D:\\rec\\a.tvr"}), {"D:\\rec\\a.tvr"}},
-        ParseCase{"a drive root gets no second backslash", List({"C:\\", "a.tvr", "b.tvr"}),
-                  {"C:\\a.tvr", "C:\\b.tvr"}},
-        ParseCase{"Cyrillic names pass unchanged",
-                  List({"D:\\Записи", "опыт 1.tvr", "опыт 2.tvr"}),
-                  {"D:\\Записи\\опыт 1.tvr", "D:\\Записи\\опыт 2.tvr"}},
-        ParseCase{"nothing at all", std::string(2, '\0'), {}}),
+    ::testing::Values(ParseCase{"three names in one directory",
+                                List({"D:\\rec", "c.tvr", "a.tvr", "b.tvr"}),
+                                {"D:\\rec\\c.tvr", "D:\\rec\\a.tvr", "D:\\rec\\b.tvr"}},
+                      ParseCase{"one full path", List({"D:\\rec\\a.tvr"}), {"D:\\rec\\a.tvr"}},
+                      ParseCase{"a drive root gets no second backslash",
+                                List({"C:\\", "a.tvr", "b.tvr"}),
+                                {"C:\\a.tvr", "C:\\b.tvr"}},
+                      ParseCase{"Cyrillic names pass unchanged",
+                                List({"D:\\Записи", "опыт 1.tvr", "опыт 2.tvr"}),
+                                {"D:\\Записи\\опыт 1.tvr", "D:\\Записи\\опыт 2.tvr"}},
+                      ParseCase{"nothing at all", std::string(2, '\0'), {}}),
     CaseName{});
 
 TEST(ParseSelection, TakesAsManyFilesAsTheTableHoldsAndRefusesOneMore) {
@@ -78,8 +80,8 @@ TEST(ParseSelection, TakesAsManyFilesAsTheTableHoldsAndRefusesOneMore) {
 // FileEntry::name holds 511 characters and the terminator.
 TEST(ParseSelection, RefusesAPathLongerThanANameHoldsWithoutTakingAnyFile) {
   const std::string directory = "D:\\" + std::string(500, 'd');  // 503 characters
-  const std::string fits(7, 'n');                                 // 503 + 1 + 7 = 511
-  const std::string tooLong(8, 'n');                              // 512
+  const std::string fits(7, 'n');                                // 503 + 1 + 7 = 511
+  const std::string tooLong(8, 'n');                             // 512
   struct Case {
     const char* what;
     std::string list;
@@ -131,9 +133,9 @@ TEST(CentredOrigin, HalvesTheDifferenceTruncatingTowardZero) {
     int right, bottom, width, height, x, y;
   } cases[] = {
       {1024, 768, 600, 400, 212, 184},
-      {1024, 748, 601, 401, 211, 173},    // odd differences lose the half pixel
-      {800, 600, 1000, 700, -100, -50},   // larger than the area: negative
-      {800, 600, 801, 603, 0, -1},        // -1 / 2 is 0 and -3 / 2 is -1, not -1 and -2
+      {1024, 748, 601, 401, 211, 173},   // odd differences lose the half pixel
+      {800, 600, 1000, 700, -100, -50},  // larger than the area: negative
+      {800, 600, 801, 603, 0, -1},       // -1 / 2 is 0 and -3 / 2 is -1, not -1 and -2
   };
   for (const Case& c : cases) {
     const Origin o = CentredOrigin(c.right, c.bottom, c.width, c.height);

@@ -45,7 +45,8 @@ struct Part {
   int hour = 0;
 };
 
-RecordingLayout Frames(std::int64_t frames, int channels = 2, int trailing = 0, double freq = 250.0) {
+RecordingLayout Frames(std::int64_t frames, int channels = 2, int trailing = 0,
+                       double freq = 250.0) {
   RecordingLayout layout;
   layout.frames = frames;
   layout.channels = channels;
@@ -80,11 +81,11 @@ class ToolTest : public ::testing::Test {
 
 struct JoinCase {
   const char* name;
-  std::vector<Part> parts;                 // in the order given on the command line
-  std::vector<std::string> options;        // before the files
-  std::vector<int> expectedOrder;          // indices into `parts`
-  std::string output;                      // empty: Collected<N>_<earliest> in the folder
-  bool outputExists = false;               // an old file of the output's name is replaced
+  std::vector<Part> parts;           // in the order given on the command line
+  std::vector<std::string> options;  // before the files
+  std::vector<int> expectedOrder;    // indices into `parts`
+  std::string output;                // empty: Collected<N>_<earliest> in the folder
+  bool outputExists = false;         // an old file of the output's name is replaced
 };
 
 class JoinTest : public ToolTest, public ::testing::WithParamInterface<JoinCase> {};
@@ -99,9 +100,8 @@ TEST_P(JoinTest, WritesTheModelBytesAndTouchesNoInput) {
   for (int i : c.expectedOrder) inOrder.push_back(inputs[static_cast<std::size_t>(i)]);
   const std::string earliestName = c.parts[static_cast<std::size_t>(c.expectedOrder[0])].name;
   const std::string output =
-      c.output.empty()
-          ? dir / ("Collected" + std::to_string(c.parts.size()) + "_" + earliestName)
-          : dir / c.output;
+      c.output.empty() ? dir / ("Collected" + std::to_string(c.parts.size()) + "_" + earliestName)
+                       : dir / c.output;
   if (c.outputExists) {
     std::ofstream(output, std::ios::binary) << "an older join, to be replaced";
   }
@@ -158,7 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  false},
         JoinCase{"SixteenChannelsNamedOutput",
-                 {{"m.tvr", Frames(64, 16), 5}, {"n.tvr", Frames(1, 16), 4}, {"o.tvr", Frames(0, 16), 6},
+                 {{"m.tvr", Frames(64, 16), 5},
+                  {"n.tvr", Frames(1, 16), 4},
+                  {"o.tvr", Frames(0, 16), 6},
                   {"k.tvr", Frames(17, 16, 63), 3}},
                  {"--quiet"},
                  {3, 1, 0, 2},
@@ -261,7 +263,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RefusalTest,
     ::testing::Values(
         RefusalCase{"OneFile",
-                    [](ToolTest& f) { return std::vector<std::string>{f.Make({"a.tvr", Frames(5), 1})}; },
+                    [](ToolTest& f) {
+                      return std::vector<std::string>{f.Make({"a.tvr", Frames(5), 1})};
+                    },
                     1, Shown("Ошибка: Выберите не менее 2х файлов для объединения\n")},
         RefusalCase{"MoreThan256Files",
                     [](ToolTest&) {
@@ -278,46 +282,58 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     1, "path longer than 511 bytes"},
         RefusalCase{"BadSignature",
-                    [](ToolTest& f) { return static_cast<RefusalTest&>(f).Pair(Frames(5), BadSignature()); },
+                    [](ToolTest& f) {
+                      return static_cast<RefusalTest&>(f).Pair(Frames(5), BadSignature());
+                    },
                     1, Shown(kWrongFormatText) + "\n{1}\n"},
-        RefusalCase{"EndsInsideItsHeader",
-                    [](ToolTest& f) { return static_cast<RefusalTest&>(f).Pair(Truncated(), Frames(5)); },
-                    1, Shown(kWrongFormatText) + "\n{0}\n"},
-        RefusalCase{"NoChannels",
-                    [](ToolTest& f) { return static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(5, 0)); },
-                    1, Shown("Ошибка: Неподдерживаемое число каналов (0) в файле\n{1}\n")},
+        RefusalCase{
+            "EndsInsideItsHeader",
+            [](ToolTest& f) { return static_cast<RefusalTest&>(f).Pair(Truncated(), Frames(5)); },
+            1, Shown(kWrongFormatText) + "\n{0}\n"},
+        RefusalCase{
+            "NoChannels",
+            [](ToolTest& f) { return static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(5, 0)); },
+            1, Shown("Ошибка: Неподдерживаемое число каналов (0) в файле\n{1}\n")},
         RefusalCase{"MoreThan256Channels",
-                    [](ToolTest& f) { return static_cast<RefusalTest&>(f).Pair(Frames(5, 300), Frames(5)); },
+                    [](ToolTest& f) {
+                      return static_cast<RefusalTest&>(f).Pair(Frames(5, 300), Frames(5));
+                    },
                     1, Shown("Ошибка: Неподдерживаемое число каналов (300) в файле\n{0}\n")},
         RefusalCase{"FrequencyMismatch",
                     [](ToolTest& f) {
-                      return static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(5, 2, 0, 250.0001));
+                      return static_cast<RefusalTest&>(f).Pair(Frames(5),
+                                                               Frames(5, 2, 0, 250.0001));
                     },
                     1, Shown("Ошибка: Несовпадение частот в объединяемых файлах\n")},
-        RefusalCase{"ChannelMismatch",
-                    [](ToolTest& f) { return static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(5, 3)); },
-                    1, Shown("Ошибка: Несовпадение числа каналов в объединяемых файлах\n")},
-        RefusalCase{"OutputIsAnInput",
-                    [](ToolTest& f) {
-                      auto files = static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(6));
-                      return std::vector<std::string>{"-o", files[1], files[0], files[1]};
-                    },
-                    1,
-                    Shown("Ошибка: Файл результата совпадает с одним из объединяемых файлов\n{1}\n")},
-        RefusalCase{"MissingFile",
-                    [](ToolTest& f) {
-                      return std::vector<std::string>{f.Make({"a.tvr", Frames(5), 1}), f.dir / "gone.tvr"};
-                    },
-                    3, Shown("Ошибка: Ошибка чтения файла\n{1}\n")},
-        RefusalCase{"OutputFolderMissing",
-                    [](ToolTest& f) {
-                      auto files = static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(6));
-                      return std::vector<std::string>{"-o", f.dir / "no/such.tvr", files[0], files[1]};
-                    },
-                    3, Shown("Ошибка: Ошибка записи файла\n")},
+        RefusalCase{
+            "ChannelMismatch",
+            [](ToolTest& f) { return static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(5, 3)); },
+            1, Shown("Ошибка: Несовпадение числа каналов в объединяемых файлах\n")},
+        RefusalCase{
+            "OutputIsAnInput",
+            [](ToolTest& f) {
+              auto files = static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(6));
+              return std::vector<std::string>{"-o", files[1], files[0], files[1]};
+            },
+            1, Shown("Ошибка: Файл результата совпадает с одним из объединяемых файлов\n{1}\n")},
+        RefusalCase{
+            "MissingFile",
+            [](ToolTest& f) {
+              return std::vector<std::string>{f.Make({"a.tvr", Frames(5), 1}), f.dir / "gone.tvr"};
+            },
+            3, Shown("Ошибка: Ошибка чтения файла\n{1}\n")},
+        RefusalCase{
+            "OutputFolderMissing",
+            [](ToolTest& f) {
+              auto files = static_cast<RefusalTest&>(f).Pair(Frames(5), Frames(6));
+              return std::vector<std::string>{"-o", f.dir / "no/such.tvr", files[0], files[1]};
+            },
+            3, Shown("Ошибка: Ошибка записи файла\n")},
         RefusalCase{"NoFiles", [](ToolTest&) { return std::vector<std::string>{}; }, 2, "FILE"},
         RefusalCase{"UnknownOption",
-                    [](ToolTest&) { return std::vector<std::string>{"--sideways", "a.tvr", "b.tvr"}; },
+                    [](ToolTest&) {
+                      return std::vector<std::string>{"--sideways", "a.tvr", "b.tvr"};
+                    },
                     2, "--sideways"},
         RefusalCase{"UnknownOrder",
                     [](ToolTest&) {
@@ -372,9 +388,8 @@ TEST_F(ToolTest, InfoJsonHasEveryHeaderField) {
   EXPECT_EQ(r["range"], json({{"mask", 7}, {"minrange", -2.5}, {"maxrange", 2.5}}));
   ASSERT_EQ(r["channels"].size(), 3u);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(r["channels"][i], json({{"number", i + 1},
-                                      {"minrange", -2.5 * (i + 1)},
-                                      {"maxrange", 2.5 * (i + 1)}}));
+    EXPECT_EQ(r["channels"][i],
+              json({{"number", i + 1}, {"minrange", -2.5 * (i + 1)}, {"maxrange", 2.5 * (i + 1)}}));
   }
   EXPECT_EQ(r["off"], 12345);
   EXPECT_EQ(r["data_offset"], 300);  // 240 + 20 * 3, whatever `off` says
@@ -401,8 +416,8 @@ TEST_F(ToolTest, InfoTextShowsTheLayout) {
 // ---- check -------------------------------------------------------------------------
 
 TEST_F(ToolTest, CheckShowsTheBoundariesAndWritesNothing) {
-  const auto inputs =
-      MakeAll({{"a.tvr", Frames(100), 8}, {"b.tvr", Frames(50, 2, 5), 7}, {"c.tvr", Frames(70), 9}});
+  const auto inputs = MakeAll(
+      {{"a.tvr", Frames(100), 8}, {"b.tvr", Frames(50, 2, 5), 7}, {"c.tvr", Frames(70), 9}});
   const auto listing = Listing(dir.path());
   const ToolRun run = Run({"check", "--json", inputs[0], inputs[1], inputs[2]});
   ASSERT_EQ(run.status, 0) << run.err;

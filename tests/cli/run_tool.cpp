@@ -78,8 +78,8 @@ int Spawn(const std::vector<std::string>& args, const std::string& directory,
   si.hStdOutput = out;
   si.hStdError = err;
   PROCESS_INFORMATION pi{};
-  const BOOL started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, directory.c_str(), &si, &pi);
+  const BOOL started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        directory.c_str(), &si, &pi);
   ::CloseHandle(in);
   ::CloseHandle(out);
   ::CloseHandle(err);
@@ -112,10 +112,10 @@ int Spawn(const std::vector<std::string>& args, const std::string& directory,
   if (posix_spawn_file_actions_init(&actions) != 0) throw std::runtime_error("spawn actions");
   const bool prepared =
       posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
-      posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
-                                       O_WRONLY | O_CREAT | O_TRUNC, 0644) == 0 &&
-      posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(),
-                                       O_WRONLY | O_CREAT | O_TRUNC, 0644) == 0 &&
+      posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0644) == 0 &&
+      posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0644) == 0 &&
       posix_spawn_file_actions_addchdir_np(&actions, directory.c_str()) == 0;
   pid_t pid = 0;
   const int spawned =

@@ -3,10 +3,10 @@
 //   tvrdrive TVRJOIN_EXE FOLDER [SCREENSHOT.bmp]
 // Prints the time from the progress window's appearance to the "done" button's, saves a
 // screenshot of the finished window if asked, presses the button and waits for the end.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
-#include <algorithm>
 
 #include "tests/e2e/driver.h"
 

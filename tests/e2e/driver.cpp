@@ -15,8 +15,8 @@ namespace {
 // The dialog and box texts the driver looks for (Windows-1251, like the program's).
 constexpr char kOpenDialogTitle[] = "Выбор файлов для склейки";
 constexpr char kProgressCaption[] = "Объединение файлов";
-constexpr int kFileNameEdit = 0x480;   // the open-file dialog's file name box (Wine 8)
-constexpr int kMessageText = 0xFFFF;   // a message box's text
+constexpr int kFileNameEdit = 0x480;  // the open-file dialog's file name box (Wine 8)
+constexpr int kMessageText = 0xFFFF;  // a message box's text
 
 struct Search {
   DWORD processId;
@@ -221,7 +221,8 @@ bool ProgramRun::SaveScreenshot(HWND window, const std::string& bmpPath) {
   file.bfSize = file.bfOffBits + info.biSizeImage;
   FILE* out = std::fopen(bmpPath.c_str(), "wb");
   if (out == nullptr) return false;
-  ok = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
+  ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+       std::fwrite(&info, sizeof info, 1, out) == 1 &&
        std::fwrite(pixels.data(), pixels.size(), 1, out) == 1;
   return std::fclose(out) == 0 && ok;
 }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "app/selection.h"
 #include "merge/merge.h"
 #include "recording/format.h"
 #include "recording/scan.h"
-#include "app/selection.h"
 #include "tests/e2e/driver.h"
 #include "tests/support/engine_fixture.h"
 #include "tests/support/recording_writer.h"
@@ -43,8 +43,8 @@ std::string Slurp(const std::string& path) {
 
 FileTime CreationAndWrite(const std::string& path, FileTime* lastWrite) {
   FileTime created;
-  const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+  const HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   FILETIME c{}, a{}, w{};
   if (h == INVALID_HANDLE_VALUE || !GetFileTime(h, &c, &a, &w)) {
     ADD_FAILURE() << "cannot read the times of " << path;
@@ -136,8 +136,7 @@ TEST_F(ProgramTest, JoinsThreeRecordingsInTimeOrderAndShowsTheProgress) {
 
   const e2e::ProgressState shown = ProgramRun::ReadProgress(window);
   EXPECT_EQ(shown.caption, "Объединение файлов");
-  EXPECT_EQ(shown.files,
-            (std::vector<std::string>{Path("a.tvr"), Path("b.tvr"), Path("c.tvr")}));
+  EXPECT_EQ(shown.files, (std::vector<std::string>{Path("a.tvr"), Path("b.tvr"), Path("c.tvr")}));
   EXPECT_EQ(shown.percentText, "100");
   EXPECT_EQ(shown.barPosition, 100);
   EXPECT_TRUE(shown.doneVisible);
@@ -207,8 +206,8 @@ class RefusalTest : public ProgramTest, public ::testing::WithParamInterface<Ref
 TEST_P(RefusalTest, ShowsItsMessageAndLeavesTheRecordingsAlone) {
   const RefusalCase& c = GetParam();
   for (std::size_t i = 0; i < c.files.size(); ++i) {
-    Write(c.files[i].first, c.files[i].second, MakeTime(2021, 5, 1, 8 + static_cast<int>(i) / 60,
-                                                        static_cast<int>(i) % 60, 0));
+    Write(c.files[i].first, c.files[i].second,
+          MakeTime(2021, 5, 1, 8 + static_cast<int>(i) / 60, static_cast<int>(i) % 60, 0));
   }
   std::vector<std::string> before;
   for (const auto& file : c.files) before.push_back(Slurp(Path(file.first)));
@@ -264,25 +263,41 @@ std::vector<std::string> Names(const std::vector<std::pair<std::string, Recordin
 INSTANTIATE_TEST_SUITE_P(
     Refusals, RefusalTest,
     ::testing::Values(
-        RefusalCase{"one file chosen", Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(2, 250)}}),
-                    {"a.tvr"}, "Выберите не менее 2х файлов для объединения", "Ошибка", true},
+        RefusalCase{"one file chosen",
+                    Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(2, 250)}}),
+                    {"a.tvr"},
+                    "Выберите не менее 2х файлов для объединения",
+                    "Ошибка",
+                    true},
         RefusalCase{"wrong format",
                     Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(2, 250, "TESVARXXX")}}),
-                    {"a.tvr", "b.tvr"}, kWrongFormatText, "", false},
+                    {"a.tvr", "b.tvr"},
+                    kWrongFormatText,
+                    "",
+                    false},
         RefusalCase{"frequency mismatch",
                     Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(2, 500)}}),
-                    {"a.tvr", "b.tvr"}, kFrequencyMismatchText, "Ошибка", false},
+                    {"a.tvr", "b.tvr"},
+                    kFrequencyMismatchText,
+                    "Ошибка",
+                    false},
         RefusalCase{"channel count mismatch",
                     Recordings({{"a.tvr", Layout(2, 250)}, {"b.tvr", Layout(4, 250)}}),
-                    {"a.tvr", "b.tvr"}, kChannelMismatchText, "Ошибка", false},
+                    {"a.tvr", "b.tvr"},
+                    kChannelMismatchText,
+                    "Ошибка",
+                    false},
         // The earlier output joined again: its name is the output's, so writing the
         // output would destroy it.
         RefusalCase{"output is one of the inputs",
                     Recordings({{"a.tvr", Layout(2, 250)}, {"Collected2_a.tvr", Layout(2, 250)}}),
-                    {"a.tvr", "Collected2_a.tvr"}, kOutputIsInputText, "Ошибка", false},
+                    {"a.tvr", "Collected2_a.tvr"},
+                    kOutputIsInputText,
+                    "Ошибка",
+                    false},
         RefusalCase{"more files than the table holds", ManyRecordings(257),
-                    Names(ManyRecordings(257)), "Выберите не более 256 файлов для объединения", "Ошибка",
-                    true}),
+                    Names(ManyRecordings(257)), "Выберите не более 256 файлов для объединения",
+                    "Ошибка", true}),
     CaseName{});
 
 }  // namespace

@@ -31,7 +31,8 @@ std::vector<unsigned char> HeaderBytes(const RecordingLayout& layout) {
   StoreDouble(&h[kMinRangeOffset], layout.minrange);
   StoreDouble(&h[kMaxRangeOffset], layout.maxrange);
   for (int i = 0; i < nch; ++i) {
-    unsigned char* record = &h[kChannelRecordsOffset + kChannelRecordSize * static_cast<unsigned>(i)];
+    unsigned char* record =
+        &h[kChannelRecordsOffset + kChannelRecordSize * static_cast<unsigned>(i)];
     StoreU32(record, static_cast<std::uint32_t>(i + 1));
     StoreDouble(record + 4, layout.minrange * (i + 1));
     StoreDouble(record + 12, layout.maxrange * (i + 1));
@@ -56,7 +57,8 @@ void WriteRecording(const std::filesystem::path& path, const RecordingLayout& la
     if (!layout.sparseData) {
       const std::size_t headerSize = bytes.size();
       bytes.resize(headerSize + dataBytes);
-      for (std::uint64_t i = 0; i < dataBytes; ++i) bytes[headerSize + i] = SampleByte(layout.seed, i);
+      for (std::uint64_t i = 0; i < dataBytes; ++i)
+        bytes[headerSize + i] = SampleByte(layout.seed, i);
     }
     std::size_t keep = bytes.size();
     if (layout.truncateAt >= 0 && static_cast<std::size_t>(layout.truncateAt) < keep) {
@@ -92,8 +94,7 @@ std::vector<unsigned char> ReadAll(const std::filesystem::path& path) {
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<unsigned char> ExpectedJoin(const std::vector<std::string>& inTimeOrder,
-                                        int channels) {
+std::vector<unsigned char> ExpectedJoin(const std::vector<std::string>& inTimeOrder, int channels) {
   const std::size_t width = static_cast<std::size_t>(channels) * kSampleBytes;
   const std::size_t header = HeaderSize(channels);
   std::vector<unsigned char> out;
@@ -122,8 +123,6 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempDir::operator/(const std::string& name) const {
-  return (path_ / name).string();
-}
+std::string TempDir::operator/(const std::string& name) const { return (path_ / name).string(); }
 
 }  // namespace tvr::test

@@ -9,8 +9,9 @@
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr,
-                 "usage: tvrgen PATH CHANNELS FREQ FRAMES [SEED [YYYY-MM-DDTHH:MM:SS [TRAILING]]]\n");
+    std::fprintf(
+        stderr,
+        "usage: tvrgen PATH CHANNELS FREQ FRAMES [SEED [YYYY-MM-DDTHH:MM:SS [TRAILING]]]\n");
     return 2;
   }
   tvr::test::RecordingLayout layout;
