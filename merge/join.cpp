@@ -80,10 +80,12 @@ class Join {
 };
 
 RunStatus Join::Fail(RunStatus status, const char* path) {
-  if (in_ != kInvalidFile) p_.Close(in_);
-  if (out_ != kInvalidFile) p_.Close(out_);
+  // Already failing: the user hears of the first fault, and a close or removal that fails
+  // now has nothing left to protect (the temporary file is never the output).
+  if (in_ != kInvalidFile) static_cast<void>(p_.Close(in_));
+  if (out_ != kInvalidFile) static_cast<void>(p_.Close(out_));
   in_ = out_ = kInvalidFile;
-  if (temp_[0] != '\0') p_.RemoveFile(temp_);
+  if (temp_[0] != '\0') static_cast<void>(p_.RemoveFile(temp_));
   ShowPathError(p_, status == RunStatus::kReadError ? kReadErrorText : kWriteErrorText, path);
   if (c_.progress != nullptr) c_.progress->Dismiss();
   return status;

@@ -16,7 +16,8 @@ TraceLog::TraceLog(Platform& platform, const char* path, unsigned pauseMs)
 
 void TraceLog::Create() {
   if (!enabled_) return;
-  platform_.WriteText(path_, "Launched...\n", true);
+  // A log that cannot be written is no reason to stop: the run has no other place for it.
+  static_cast<void>(platform_.WriteText(path_, "Launched...\n", true));
 }
 
 void TraceLog::TraceLine(const char* text) {
@@ -25,10 +26,10 @@ void TraceLog::TraceLine(const char* text) {
   char line[1100];
   const int n = std::snprintf(line, sizeof line, "%s\n", text);
   if (n >= 0 && static_cast<std::size_t>(n) < sizeof line) {
-    platform_.WriteText(path_, line, false);
+    static_cast<void>(platform_.WriteText(path_, line, false));
   } else {
-    platform_.WriteText(path_, text, false);
-    platform_.WriteText(path_, "\n", false);
+    static_cast<void>(platform_.WriteText(path_, text, false));
+    static_cast<void>(platform_.WriteText(path_, "\n", false));
   }
   if (pauseMs_ > 0) platform_.Sleep(pauseMs_);
 }
